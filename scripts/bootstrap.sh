@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages only, what building, running and testing the
+# utility needs. Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+pkgs=(
+  cmake make g++ clang libclang-rt-14-dev googletest
+  g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+  wine wine32:i386 wine64
+  xvfb xdotool imagemagick x11-utils
+  fonts-nanum fonts-ipafont-gothic locales
+)
+
+missing=()
+for p in "${pkgs[@]}"; do
+  # dpkg-query knows the package only once installed; "install ok installed" means done.
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "bootstrap: installing ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Hangul in the dialogs needs a Korean locale for the Wine process.
+if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$'; then
+  echo "bootstrap: generating the ko_KR.UTF-8 locale"
+  if [ -f /etc/locale.gen ]; then
+    "${sudo_cmd[@]}" sed -i 's/^# *\(ko_KR.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ko_KR.UTF-8 UTF-8' /etc/locale.gen || echo 'ko_KR.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+    "${sudo_cmd[@]}" locale-gen >/dev/null
+  else
+    "${sudo_cmd[@]}" localedef -i ko_KR -f UTF-8 ko_KR.UTF-8
+  fi
+fi
+echo "bootstrap: all packages present"
