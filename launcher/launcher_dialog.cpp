@@ -1,0 +1,51 @@
+#include <windows.h>
+
+#include "launcher/launcher.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+void ShowProgramIcon(HWND dialog) {
+  HICON large = static_cast<HICON>(LoadImageA(
+      ProgramInstance, MAKEINTRESOURCEA(IDI_VELMORA), IMAGE_ICON,
+      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+  HICON small = static_cast<HICON>(LoadImageA(
+      ProgramInstance, MAKEINTRESOURCEA(IDI_VELMORA), IMAGE_ICON,
+      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  if (large != nullptr) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
+  if (small != nullptr) SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+void OnLauncherCommand(HWND dialog, WORD id) {
+  switch (id) {
+    case IDCANCEL:  // "종료", the close box and Escape all arrive here
+      EndDialog(dialog, 0);
+      return;
+    case IDC_LAUNCHER_GRAPHICS:
+      // The graphics run is started here once it exists.
+      return;
+    case IDC_LAUNCHER_CONTROLS:
+      // The controls run is started here once it exists.
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace
+
+// Answers FALSE to everything, WM_INITDIALOG included, so the dialog manager keeps
+// its default handling and gives the focus to the first tab stop itself.
+INT_PTR CALLBACK LauncherDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                    LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      ShowProgramIcon(dialog);
+      return FALSE;
+    case WM_COMMAND:
+      OnLauncherCommand(dialog, LOWORD(wParam));
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}

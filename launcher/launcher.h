@@ -1,0 +1,28 @@
+// Start-up and the launcher dialog, from which the graphics and controls runs
+// are started.
+#ifndef VELMORA_LAUNCHER_H
+#define VELMORA_LAUNCHER_H
+
+#include <windows.h>
+
+// The module instance handed to WinMain; every dialog of the utility is created
+// from its resources.
+extern HINSTANCE ProgramInstance;
+
+// Registers the common-control window classes that the dialog templates use
+// (the trackbars of the graphic settings and calibration dialogs).
+void RegisterDialogControlClasses();
+
+// Reads the executable's path from the platform and settles ProgramDirectory.
+void SettleProgramDirectory();
+
+// The whole life of the process after WinMain: settle and enter the program
+// directory, make sure "config" exists beside the executable, show the launcher
+// until it is closed. Returns the process exit code, always 0.
+int RunStartUp(HINSTANCE instance);
+
+// Procedure of the launcher dialog (template 106).
+INT_PTR CALLBACK LauncherDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                    LPARAM lParam);
+
+#endif

@@ -1,0 +1,51 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <direct.h>
+
+#include "launcher/launcher.h"
+#include "launcher/program_directory.h"
+#include "resources/resource_ids.h"
+
+HINSTANCE ProgramInstance;
+
+void RegisterDialogControlClasses() {
+  INITCOMMONCONTROLSEX classes;
+  classes.dwSize = sizeof(classes);
+  classes.dwICC = ICC_BAR_CLASSES;
+  InitCommonControlsEx(&classes);
+}
+
+void SettleProgramDirectory() {
+  char modulePath[kPathCapacity];
+  SetLastError(ERROR_SUCCESS);
+  DWORD length = GetModuleFileNameA(nullptr, modulePath, kPathCapacity);
+  // A full buffer means the path was cut (the platform reports it either by the
+  // error code or, on older systems, only by the length).
+  bool truncated = length >= kPathCapacity - 1 &&
+                   (GetLastError() == ERROR_INSUFFICIENT_BUFFER ||
+                    length == kPathCapacity);
+  if (length == 0) modulePath[0] = '\0';
+  modulePath[kPathCapacity - 1] = '\0';
+
+  char currentDirectory[kPathCapacity];
+  DWORD currentLength = GetCurrentDirectoryA(kPathCapacity, currentDirectory);
+  if (currentLength == 0 || currentLength >= kPathCapacity) currentDirectory[0] = '\0';
+
+  SetProgramDirectory(modulePath, truncated, currentDirectory);
+}
+
+int RunStartUp(HINSTANCE instance) {
+  ProgramInstance = instance;
+  SettleProgramDirectory();
+  // Both results are ignored: a missing directory or folder makes the later
+  // opens of the settings files fail, and the runs report that themselves.
+  if (ProgramDirectory[0] != '\0') {
+    SetCurrentDirectoryA(ProgramPath(""));
+    _mkdir("config");
+  }
+  RegisterDialogControlClasses();
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_LAUNCHER), nullptr,
+                  LauncherDialogProc, 0);
+  return 0;
+}

@@ -1,0 +1,26 @@
+# Sourced: configures and builds the Windows build (and, with `host`, the host
+# build first). Sets WIN_BUILD and HOST_BUILD.
+ROOT=${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+BUILD_ROOT=${BUILD_ROOT:-$ROOT/build}
+HOST_BUILD=$BUILD_ROOT/host
+WIN_BUILD=$BUILD_ROOT/win
+
+build_host() {
+  cmake -S "$ROOT" -B "$HOST_BUILD" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON >/dev/null
+  cmake --build "$HOST_BUILD" -j2
+}
+build_win() {
+  local extra=()
+  [ "${1:-}" = with-host ] && extra=(-DVELMORA_HOST_BUILD="$HOST_BUILD")
+  cmake -S "$ROOT" -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release "${extra[@]}" >/dev/null
+  cmake --build "$WIN_BUILD" -j2
+}
+# The first start of Wine in a new prefix takes a while; do it once, up front.
+prepare_wine_prefix() {
+  if [ ! -f "$WIN_BUILD/wineprefix/system.reg" ]; then
+    echo "preparing the Wine prefix (first time only)..."
+    "$WIN_BUILD/wine-run.sh" wineboot --init >/dev/null 2>&1 || true
+  fi
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds velmora-config.exe and starts it under Wine.
+# With no display (DISPLAY unset) it runs on a private Xvfb, saves a screenshot of
+# the launcher, closes it and says where the picture is.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+bash "$ROOT/scripts/bootstrap.sh"
+. "$ROOT/scripts/build.sh"
+build_win >/dev/null
+exe="$WIN_BUILD/velmora-config.exe"
+echo "built $exe"
+
+if [ -n "${DISPLAY:-}" ]; then
+  prepare_wine_prefix
+  echo "starting the utility; its settings go to $WIN_BUILD/config"
+  exec env LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$exe"
+fi
+
+shot=${SCREENSHOT:-$WIN_BUILD/launcher.png}
+exec bash "$ROOT/scripts/screenshot.sh" "$exe" "$shot"

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the settings
+# code natively under sanitizers and its fuzz target, the Windows test programs
+# and the end-to-end test under Wine on a private Xvfb display.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+bash "$ROOT/scripts/bootstrap.sh"
+. "$ROOT/scripts/build.sh"
+. "$ROOT/scripts/xvfb.sh"
+
+build_host
+build_win with-host
+
+start_xvfb
+export WINEPREFIX="$WIN_BUILD/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  stop_xvfb
+}
+trap cleanup EXIT
+prepare_wine_prefix
+# One wineserver for the whole run, so each test program starts quickly.
+wineserver -p >/dev/null 2>&1 || true
+
+ctest --test-dir "$WIN_BUILD" --output-on-failure "$@"

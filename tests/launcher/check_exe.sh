@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The exe must run on a bare Windows (or Wine) install: it may import only DLLs
+# that the system itself provides, and it stays under 256 KB.
+set -euo pipefail
+exe=$1
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+limit=$((256 * 1024))
+
+status=0
+size=$(stat -c %s "$exe")
+echo "size: $size bytes (limit $limit)"
+if [ "$size" -ge "$limit" ]; then
+  echo "FAIL: $exe is $size bytes, not under $limit"
+  status=1
+fi
+
+format=$("$objdump" -f "$exe" | sed -n 's/.*file format //p')
+echo "format: $format"
+if [ "$format" != "pei-i386" ]; then
+  echo "FAIL: expected a 32-bit Windows program (pei-i386)"
+  status=1
+fi
+
+subsystem=$("$objdump" -p "$exe" | awk '/^Subsystem/ {print $2}')
+if [ "$subsystem" != "00000002" ]; then
+  echo "FAIL: expected the Windows GUI subsystem (2), found $subsystem"
+  status=1
+fi
+
+mapfile -t dlls < <("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+echo "imports: ${dlls[*]}"
+if [ ${#dlls[@]} -eq 0 ]; then
+  echo "FAIL: no import table found"
+  status=1
+fi
+allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll ddraw.dll dinput.dll msvcrt.dll advapi32.dll shell32.dll ole32.dll "
+for dll in "${dlls[@]}"; do
+  if [[ "$allowed" != *" $dll "* ]]; then
+    echo "FAIL: imports $dll, which is not a system DLL"
+    status=1
+  fi
+done
+[ $status -eq 0 ] && echo "PASS"
+exit $status
