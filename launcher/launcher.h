@@ -21,6 +21,11 @@ void SettleProgramDirectory();
 // until it is closed. Returns the process exit code, always 0.
 int RunStartUp(HINSTANCE instance);
 
+// Shows the launcher (template 106) as a modal dialog with no owner and returns
+// when it is closed: 0 after "종료", Escape or the close box, -1 if it could not
+// be shown.
+INT_PTR ShowLauncher(HINSTANCE instance);
+
 // Procedure of the launcher dialog (template 106).
 INT_PTR CALLBACK LauncherDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                     LPARAM lParam);

@@ -34,6 +34,15 @@ void OnLauncherCommand(HWND dialog, WORD id) {
 
 }  // namespace
 
+// The launcher exchanges no text with its controls, so it is created as a
+// Unicode dialog: its Hangul then shows on every system locale, where an ANSI
+// dialog would pass the template's texts through the system code page and show
+// question marks on a Japanese or Western system.
+INT_PTR ShowLauncher(HINSTANCE instance) {
+  return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LAUNCHER), nullptr,
+                         LauncherDialogProc, 0);
+}
+
 // Answers FALSE to everything, WM_INITDIALOG included, so the dialog manager keeps
 // its default handling and gives the focus to the first tab stop itself.
 INT_PTR CALLBACK LauncherDialogProc(HWND dialog, UINT message, WPARAM wParam,

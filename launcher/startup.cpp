@@ -45,7 +45,6 @@ int RunStartUp(HINSTANCE instance) {
     _mkdir("config");
   }
   RegisterDialogControlClasses();
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_LAUNCHER), nullptr,
-                  LauncherDialogProc, 0);
+  ShowLauncher(instance);
   return 0;
 }

@@ -13,9 +13,19 @@ WIN_BUILD=$(dirname "$exe")
 WIN_BUILD=$(dirname "$exe")
 
 start_xvfb
-trap stop_xvfb EXIT
 prepare_wine_prefix
-LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$exe" &
+# Xvfb has no window manager to draw the frame: let Wine draw the caption bar
+# itself for the picture, and hand that back to the desktop's manager afterwards.
+decorations() { "$WIN_BUILD/wine-run.sh" reg "$@" >/dev/null 2>&1 || true; }
+decorations add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f
+finish() {
+  decorations delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f
+  # Let Wine's own processes end while their display still exists.
+  WINEPREFIX="$WIN_BUILD/wineprefix" timeout 20 wineserver -w >/dev/null 2>&1 || true
+  stop_xvfb
+}
+trap finish EXIT
+LANG=${SHOT_LANG:-ko_KR.UTF-8} "$WIN_BUILD/wine-run.sh" "$exe" &
 pid=$!
 if ! window=$(wait_for_window "Velmora Config" 60); then
   echo "the launcher did not appear" >&2

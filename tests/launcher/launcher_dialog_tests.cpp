@@ -20,6 +20,7 @@ struct Script {
   int ticks = 0;
   bool stillOpenWhenExpected = true;
   std::string caption;
+  std::wstring texts;  // the texts of the buttons and the label, as shown
 };
 
 Script* running = nullptr;
@@ -52,6 +53,13 @@ void CALLBACK PlayNextStep(HWND, UINT, UINT_PTR, DWORD) {
     char caption[64] = {};
     GetWindowTextA(dialog, caption, sizeof(caption));
     running->caption = caption;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t text[64] = {};
+      GetWindowTextW(child, text, 64);
+      running->texts += text;
+      running->texts += L'|';
+    }
   }
   if (running->next >= running->steps.size()) return;
   switch (running->steps[running->next++]) {
@@ -82,8 +90,7 @@ void CALLBACK PlayNextStep(HWND, UINT, UINT_PTR, DWORD) {
 INT_PTR RunLauncherScript(Script& script) {
   running = &script;
   UINT_PTR timer = SetTimer(nullptr, 0, 20, PlayNextStep);
-  INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LAUNCHER),
-                                   nullptr, LauncherDialogProc, 0);
+  INT_PTR result = ShowLauncher(GetModuleHandleA(nullptr));
   KillTimer(nullptr, timer);
   running = nullptr;
   return result;
@@ -114,6 +121,11 @@ TEST(LauncherDialogTest, EveryWayOfClosingEndsWithResultZero) {
     EXPECT_EQ(script.steps.size(), script.next) << c.name << ": steps left unplayed";
     EXPECT_TRUE(script.stillOpenWhenExpected) << c.name;
     EXPECT_EQ("Velmora Config", script.caption) << c.name;
+    // Whatever the system code page (the tests run without a Korean locale),
+    // the Hangul must reach the controls intact, not as question marks.
+    EXPECT_TRUE(script.texts ==
+                L"그래픽 설정|컨트롤 설정|종료|설정하고 싶은 버튼을 눌러 주세요|")
+        << c.name << ": the texts shown differ from the template's";
   }
 }
 
