@@ -3,11 +3,27 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "settings/replace_file.h"
 
 namespace {
 
 const char kTemporarySuffix[] = ".tmp";
+
+// Puts the written bytes on the disk itself before the file takes the old one's
+// place, so a power cut right after the replace cannot leave an empty file.
+bool CommitToDisk(std::FILE* file) {
+#ifdef _WIN32
+  return _commit(_fileno(file)) == 0;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
+}
 
 // Writes text as a text-mode stream on Windows would: every '\n' reaches the file
 // as CR LF. The file itself is opened in binary mode so the bytes are the same on
@@ -87,6 +103,7 @@ bool FinishSettingsFile(SettingsWriter& writer) {
   // the flush and the close both succeed too.
   bool ok = !writer.failed;
   if (std::fflush(writer.file) != 0 || std::ferror(writer.file)) ok = false;
+  if (ok && !CommitToDisk(writer.file)) ok = false;
   if (std::fclose(writer.file) != 0) ok = false;
   writer.file = nullptr;
   if (ok) ok = ReplaceFileInOneStep(writer.temporary, writer.target);
