@@ -17,10 +17,13 @@ build_win() {
         -DCMAKE_BUILD_TYPE=Release "${extra[@]}" >/dev/null
   cmake --build "$WIN_BUILD" -j2
 }
-# The first start of Wine in a new prefix takes a while; do it once, up front.
+# Makes the Wine prefix on first use (that takes a while) and starts Wine's own
+# background processes (services, the desktop) now, with their output going
+# nowhere: started by a test program instead, they would inherit its output pipe
+# and ctest would wait for them until the test timed out.
 prepare_wine_prefix() {
   if [ ! -f "$WIN_BUILD/wineprefix/system.reg" ]; then
     echo "preparing the Wine prefix (first time only)..."
-    "$WIN_BUILD/wine-run.sh" wineboot --init >/dev/null 2>&1 || true
   fi
+  "$WIN_BUILD/wine-run.sh" wineboot </dev/null >/dev/null 2>&1 || true
 }
