@@ -18,13 +18,9 @@ void RegisterDialogControlClasses() {
 
 void SettleProgramDirectory() {
   char modulePath[kPathCapacity];
-  SetLastError(ERROR_SUCCESS);
+  // A path that does not fit comes back cut, with the buffer's full length.
   DWORD length = GetModuleFileNameA(nullptr, modulePath, kPathCapacity);
-  // A full buffer means the path was cut (the platform reports it either by the
-  // error code or, on older systems, only by the length).
-  bool truncated = length >= kPathCapacity - 1 &&
-                   (GetLastError() == ERROR_INSUFFICIENT_BUFFER ||
-                    length == kPathCapacity);
+  bool truncated = length >= kPathCapacity;
   if (length == 0) modulePath[0] = '\0';
   modulePath[kPathCapacity - 1] = '\0';
 
