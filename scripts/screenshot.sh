@@ -6,10 +6,9 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shot=$2
-WIN_BUILD=$(dirname "$exe")
 . "$ROOT/scripts/xvfb.sh"
 . "$ROOT/scripts/window.sh"
-. "$ROOT/scripts/build.sh"
+. "$ROOT/scripts/build.sh"  # for prepare_wine_prefix
 WIN_BUILD=$(dirname "$exe")
 
 start_xvfb
