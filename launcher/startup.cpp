@@ -7,8 +7,6 @@
 #include "launcher/program_directory.h"
 #include "resources/resource_ids.h"
 
-HINSTANCE ProgramInstance;
-
 void RegisterDialogControlClasses() {
   INITCOMMONCONTROLSEX classes;
   classes.dwSize = sizeof(classes);

@@ -1,0 +1,58 @@
+// config\input.cfg and the process-wide record of the control assignments that
+// the control dialog edits and the calibration dialog completes.
+#ifndef VELMORA_CONTROL_SETTINGS_FILE_H
+#define VELMORA_CONTROL_SETTINGS_FILE_H
+
+#include <cstdint>
+
+#include "settings/settings_text.h"
+
+constexpr int kDeviceNameCapacity = 260;
+
+struct AnalogFunctionSetting {
+  int32_t input;     // row of the assigned input
+  int32_t axisMode;  // 0 Digital, 1 Analog
+  int32_t calibMin;  // raw reading at the minimum end
+  int32_t calibMax;  // raw reading at the maximum end
+};
+
+// 89 32-bit words, in the order of the file's keys (SHIFTUP before SHIFTDOWN).
+struct ControlSettingsRecord {
+  int32_t version;
+  char device[kDeviceNameCapacity];
+  int32_t forceFeedback;
+  AnalogFunctionSetting left;
+  AnalogFunctionSetting right;
+  AnalogFunctionSetting accele;
+  AnalogFunctionSetting brake;
+  int32_t shiftUp;
+  int32_t shiftDown;
+  int32_t sideBrake;
+  int32_t light;
+  int32_t viewUp;
+  int32_t viewDown;
+};
+
+extern ControlSettingsRecord ControlSettings;
+// 1 when PrepareControlSettings read config\input.cfg in this controls run.
+extern uint8_t ControlSettingsLoaded;
+
+// VERSION, DEVICE, FORCEFEEDBACK, LEFT, RIGHT, ACCELE, BRAKE, SHIFTUP,
+// SHIFTDOWN, SIDEBRAKE, LIGHT, VIEWUP, VIEWDOWN, then null.
+extern const char* const ControlKeyTable[];
+
+// The version every new record starts with.
+constexpr int32_t kControlFileVersion = 1;
+
+// Reads `path` into `settings`; only fields whose key occurs change, and no
+// value is range-checked. True when the file was read (an empty one included).
+bool LoadControlSettings(const char* path, ControlSettingsRecord& settings);
+// Writes the thirteen lines through the safe writer: on false the old file is
+// left as it was.
+bool SaveControlSettings(const char* path, const ControlSettingsRecord& settings);
+// Clears ControlSettings, loads config\input.cfg beside the executable into it,
+// and sets the calibration defaults and ControlSettingsLoaded = 0 when no file
+// was read.
+void PrepareControlSettings();
+
+#endif

@@ -1,0 +1,70 @@
+// The utility's only link to DirectInput 7: the system keyboard and up to 16
+// attached game controllers, every controller axis set to -1000..1000, and the
+// reading of the keyboard and one chosen controller into fixed buffers.
+#ifndef VELMORA_INPUT_MANAGER_H
+#define VELMORA_INPUT_MANAGER_H
+
+#ifndef DIRECTINPUT_VERSION
+#define DIRECTINPUT_VERSION 0x0700
+#endif
+#include <windows.h>
+#include <dinput.h>
+
+#include <cstdint>
+
+constexpr int kMaxJoysticks = 16;
+constexpr int kKeyboardStateSize = 256;
+// A device that keeps answering DIERR_INPUTLOST is given this many reads per
+// poll; after that the read counts as failed, so a lost device cannot hang the
+// 16 ms timer.
+constexpr int kInputLostAttempts = 3;
+
+// How the manager reaches DirectInput. Points at the real DirectInputCreateEx;
+// test programs replace it with a function that hands out fake objects.
+struct DirectInputPlatform {
+  HRESULT(WINAPI* createEx)(HINSTANCE instance, DWORD version, REFIID iid,
+                            LPVOID* out, LPUNKNOWN outer);
+};
+extern DirectInputPlatform InputPlatform;
+
+// One controller as the manager found it.
+struct JoystickRecord {
+  char name[MAX_PATH];     // tszInstanceName, in the system's ANSI code page
+  BYTE attached;           // DIDC_ATTACHED
+  BYTE forceFeedback;      // DIDC_FORCEFEEDBACK
+  int32_t subtype;         // DIDEVTYPEJOYSTICK_* when a joystick, else 0
+  uint32_t axisMask;       // bit k: axis at DIJOYSTATE offset 4k got its range
+  int32_t buttonCount;     // dwButtons as reported, not limited to 32
+};
+
+// Device rows: row 0 is the keyboard, row r >= 1 is controller r - 1.
+class InputManager {
+ public:
+  InputManager();
+  ~InputManager();
+  InputManager(const InputManager&) = delete;
+  InputManager& operator=(const InputManager&) = delete;
+
+  // Opens DirectInput, the keyboard and every attached controller (at most 16;
+  // later ones are released at once). True when DirectInput and the keyboard
+  // are ready, with or without controllers; on false the manager is empty.
+  bool Initialize(HINSTANCE instance, HWND owner);
+  // Releases every device, then DirectInput. Safe on an empty manager and twice.
+  void Shutdown();
+  // Reads the keyboard and the current controller. False only when there is a
+  // current controller and its read failed; its state then keeps the last good
+  // values. Allocates nothing.
+  bool PollDevices();
+
+  IDirectInput7A* directInput;
+  IDirectInputDevice7A* keyboardDevice;
+  IDirectInputDevice7A* joystickDevices[kMaxJoysticks];
+  int32_t joystickCount;
+  HWND ownerWindow;
+  BYTE keyboardState[kKeyboardStateSize];
+  DIJOYSTATE joystickStates[kMaxJoysticks];
+  JoystickRecord joystickRecords[kMaxJoysticks];
+  int32_t currentJoystick;  // -1: none
+};
+
+#endif
