@@ -1,1 +1,200 @@
-// Placeholder until this part is written.
+// DirectInput 7 for the control dialogs: the keyboard and up to 16 controllers,
+// opened once per dialog, read on the dialog's 16 ms timer.
+#include "controls/input_manager.h"
+
+#include <cstring>
+
+DirectInputPlatform InputPlatform = {DirectInputCreateEx};
+
+namespace {
+
+// Non-exclusive and background: the dialog reads the devices even while it is
+// not the active window, and takes them from no other program.
+constexpr DWORD kCooperativeFlags = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND;
+constexpr LONG kAxisMin = -1000;
+constexpr LONG kAxisMax = 1000;
+// DIJOYSTATE holds its eight axes as consecutive LONGs from offset 0:
+// lX lY lZ lRx lRy lRz rglSlider[0] rglSlider[1].
+constexpr DWORD kAxisBytes = sizeof(LONG);
+constexpr DWORD kAxisCount = 8;
+
+// What the per-axis step works on: one controller and the axes it has set.
+struct AxisContext {
+  IDirectInputDevice7A* device;
+  uint32_t axisMask;
+};
+
+uint32_t AxisBit(DWORD offset) {
+  if (offset % kAxisBytes != 0 || offset / kAxisBytes >= kAxisCount) return 0;
+  return 1u << (offset / kAxisBytes);
+}
+
+BOOL CALLBACK SetAxisRange(LPCDIDEVICEOBJECTINSTANCEA axis, LPVOID context) {
+  AxisContext* axes = static_cast<AxisContext*>(context);
+  DIPROPRANGE range;
+  std::memset(&range, 0, sizeof range);
+  range.diph.dwSize = sizeof(DIPROPRANGE);
+  range.diph.dwHeaderSize = sizeof(DIPROPHEADER);
+  range.diph.dwObj = axis->dwOfs;
+  range.diph.dwHow = DIPH_BYOFFSET;
+  range.lMin = kAxisMin;
+  range.lMax = kAxisMax;
+  // A refused range leaves this axis and the ones after it as the device
+  // reports them; the controller stays usable through the axes already set.
+  if (FAILED(axes->device->SetProperty(DIPROP_RANGE, &range.diph))) return DIENUM_STOP;
+  axes->axisMask |= AxisBit(axis->dwOfs);
+  return DIENUM_CONTINUE;
+}
+
+void ReleaseDevice(IDirectInputDevice7A*& device) {
+  if (device == nullptr) return;
+  device->Unacquire();
+  device->Release();
+  device = nullptr;
+}
+
+// Reads one device into `buffer`. A device that has lost its input is acquired
+// and read again, at most kInputLostAttempts reads in all, so one that keeps
+// losing it cannot hold up the dialog's timer. True when the buffer holds a
+// fresh reading.
+bool ReadDeviceState(IDirectInputDevice7A* device, bool poll, DWORD size, void* buffer) {
+  HRESULT result = DIERR_INPUTLOST;
+  for (int attempt = 0; attempt < kInputLostAttempts && result == DIERR_INPUTLOST; ++attempt) {
+    device->Acquire();
+    if (poll) device->Poll();
+    result = device->GetDeviceState(size, buffer);
+  }
+  return result == DI_OK;
+}
+
+}  // namespace
+
+InputManager::InputManager()
+    : directInput(nullptr),
+      keyboardDevice(nullptr),
+      joystickCount(0),
+      ownerWindow(nullptr),
+      currentJoystick(-1) {
+  for (int i = 0; i < kMaxJoysticks; ++i) joystickDevices[i] = nullptr;
+  std::memset(keyboardState, 0, sizeof keyboardState);
+  std::memset(joystickStates, 0, sizeof joystickStates);
+  std::memset(joystickRecords, 0, sizeof joystickRecords);
+}
+
+InputManager::~InputManager() { Shutdown(); }
+
+// The EnumDevices step: opens one controller into the next free index. A
+// controller that fails any step is released and takes no index.
+static BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
+  InputManager* manager = static_cast<InputManager*>(context);
+  // Every index is taken: the rest of the controllers are not opened at all,
+  // so nothing beyond the 16 entries is ever written or left open.
+  if (manager->joystickCount >= kMaxJoysticks) return DIENUM_STOP;
+
+  IDirectInputDevice7A* device = nullptr;
+  if (FAILED(manager->directInput->CreateDeviceEx(instance->guidInstance, IID_IDirectInputDevice7A,
+                                                  reinterpret_cast<LPVOID*>(&device), nullptr)) ||
+      device == nullptr) {
+    return DIENUM_CONTINUE;
+  }
+
+  DIDEVCAPS caps;
+  std::memset(&caps, 0, sizeof caps);
+  caps.dwSize = sizeof(DIDEVCAPS);
+  if (FAILED(device->SetDataFormat(&c_dfDIJoystick)) ||
+      FAILED(device->SetCooperativeLevel(manager->ownerWindow, kCooperativeFlags)) ||
+      FAILED(device->GetCapabilities(&caps))) {
+    device->Release();
+    return DIENUM_CONTINUE;
+  }
+
+  JoystickRecord& record = manager->joystickRecords[manager->joystickCount];
+  std::memset(&record, 0, sizeof record);
+  lstrcpynA(record.name, instance->tszInstanceName, sizeof record.name);
+  record.attached = (caps.dwFlags & DIDC_ATTACHED) != 0 ? 1 : 0;
+  record.forceFeedback = (caps.dwFlags & DIDC_FORCEFEEDBACK) != 0 ? 1 : 0;
+  record.subtype = (caps.dwDevType & 0xFF) == DIDEVTYPE_JOYSTICK
+                       ? static_cast<int32_t>((caps.dwDevType >> 8) & 0xFF)
+                       : 0;
+  record.buttonCount = static_cast<int32_t>(caps.dwButtons);
+
+  AxisContext axes = {device, 0};
+  if (FAILED(device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS))) {
+    // The half-filled record is taken over by the next controller.
+    device->Release();
+    return DIENUM_CONTINUE;
+  }
+  record.axisMask = axes.axisMask;
+  manager->joystickDevices[manager->joystickCount] = device;
+  ++manager->joystickCount;
+  return DIENUM_CONTINUE;
+}
+
+bool InputManager::Initialize(HINSTANCE instance, HWND owner) {
+  // A second Initialize starts again from empty instead of leaking the first set.
+  if (directInput != nullptr || keyboardDevice != nullptr || joystickCount != 0) Shutdown();
+  ownerWindow = owner;
+
+  IDirectInput7A* input = nullptr;
+  if (FAILED(InputPlatform.createEx(instance, 0x0700, IID_IDirectInput7A,
+                                    reinterpret_cast<LPVOID*>(&input), nullptr)) ||
+      input == nullptr) {
+    ownerWindow = nullptr;
+    return false;
+  }
+  directInput = input;
+
+  IDirectInputDevice7A* keyboard = nullptr;
+  if (FAILED(directInput->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A,
+                                         reinterpret_cast<LPVOID*>(&keyboard), nullptr)) ||
+      keyboard == nullptr) {
+    Shutdown();
+    return false;
+  }
+  keyboardDevice = keyboard;
+  if (FAILED(keyboardDevice->SetDataFormat(&c_dfDIKeyboard)) ||
+      FAILED(keyboardDevice->SetCooperativeLevel(ownerWindow, kCooperativeFlags))) {
+    Shutdown();
+    return false;
+  }
+  // The keyboard is acquired by each poll, not here.
+
+  joystickCount = 0;
+  for (int i = 0; i < kMaxJoysticks; ++i) joystickDevices[i] = nullptr;
+  // Its result says nothing the controllers themselves do not: no controller
+  // is as good as none attached.
+  directInput->EnumDevices(DIDEVTYPE_JOYSTICK, AddJoystick, this, DIEDFL_ATTACHEDONLY);
+  return true;
+}
+
+void InputManager::Shutdown() {
+  // Devices before the DirectInput object that made them.
+  ReleaseDevice(keyboardDevice);
+  for (int i = 0; i < kMaxJoysticks; ++i) ReleaseDevice(joystickDevices[i]);
+  joystickCount = 0;
+  if (directInput != nullptr) {
+    directInput->Release();
+    directInput = nullptr;
+  }
+  ownerWindow = nullptr;
+}
+
+bool InputManager::PollDevices() {
+  if (keyboardDevice != nullptr) {
+    BYTE keys[kKeyboardStateSize];
+    // A failed keyboard read keeps the last good state and is not reported:
+    // the dialogs detect controller inputs only.
+    if (ReadDeviceState(keyboardDevice, false, sizeof keys, keys)) {
+      std::memcpy(keyboardState, keys, sizeof keyboardState);
+    }
+  }
+
+  if (currentJoystick < 0 || currentJoystick >= joystickCount ||
+      joystickDevices[currentJoystick] == nullptr) {
+    return true;
+  }
+  DIJOYSTATE state;
+  if (!ReadDeviceState(joystickDevices[currentJoystick], true, sizeof state, &state)) return false;
+  std::memcpy(&joystickStates[currentJoystick], &state, sizeof state);
+  return true;
+}
