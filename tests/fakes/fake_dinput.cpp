@@ -1,0 +1,469 @@
+// Scripted DirectInput 7 objects; see fake_dinput.h for how tests drive them.
+#include "tests/fakes/fake_dinput.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kKeyboardIndex = -1;
+constexpr int kMaxDeviceObjects = 512;
+constexpr int kMaxInputObjects = 64;
+constexpr int kMaxReleaseLog = 2048;
+
+struct FakeWorld {
+  FakeInput input;
+  FakeDevice keyboard;
+  FakeDevice joysticks[kFakeMaxJoysticks];
+  int joystickCount;
+  FakeReleaseEntry releaseLog[kMaxReleaseLog];
+  int releaseLogLength;
+  int overReleases;
+  int useAfterRelease;
+  int serial;
+};
+FakeWorld world;
+
+FakeDevice& DeviceAt(int index) {
+  return index == kKeyboardIndex ? world.keyboard : world.joysticks[index];
+}
+
+void LogRelease(FakeObjectKind kind, int joystick, int serial, ULONG refsAfter) {
+  if (world.releaseLogLength >= kMaxReleaseLog) return;
+  world.releaseLog[world.releaseLogLength++] = {kind, joystick, serial, refsAfter};
+}
+
+void InitDevice(FakeDevice& device) {
+  std::memset(&device, 0, sizeof device);
+  device.attached = true;
+  device.capsFlags = DIDC_ATTACHED;
+  device.refuseRangeAxis = -1;
+  device.refuseRangeResult = DIERR_UNSUPPORTED;
+  device.readAfterScript = DI_OK;
+}
+
+class FakeDeviceObject : public IDirectInputDevice7A {
+ public:
+  void Start(int device, int serial) {
+    device_ = device;
+    serial_ = serial;
+    refs_ = 1;
+  }
+  void Clear() { refs_ = 0; }
+  bool InUse() const { return refs_ > 0; }
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    Touch();
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDirectInputDevice7A)) {
+      AddRef();
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override {
+    Touch();
+    return static_cast<ULONG>(++refs_);
+  }
+  STDMETHODIMP_(ULONG) Release() override {
+    if (refs_ <= 0) {
+      ++world.overReleases;
+      return 0;
+    }
+    --refs_;
+    LogRelease(device_ == kKeyboardIndex ? kFakeObjectKeyboard : kFakeObjectJoystick,
+               device_ == kKeyboardIndex ? -1 : device_, serial_, static_cast<ULONG>(refs_));
+    return static_cast<ULONG>(refs_);
+  }
+
+  // IDirectInputDevice
+  STDMETHODIMP GetCapabilities(LPDIDEVCAPS caps) override {
+    Touch();
+    FakeDevice& d = Device();
+    if (caps == nullptr) return E_POINTER;
+    d.capsSizeSeen = caps->dwSize;
+    if (d.fail[kFakeGetCapabilities] != DI_OK) return d.fail[kFakeGetCapabilities];
+    if (caps->dwSize != sizeof(DIDEVCAPS) && caps->dwSize != sizeof(DIDEVCAPS_DX3)) {
+      return DIERR_INVALIDPARAM;
+    }
+    DWORD size = caps->dwSize;
+    std::memset(caps, 0, size);
+    caps->dwSize = size;
+    caps->dwFlags = d.capsFlags;
+    caps->dwDevType = d.devType;
+    caps->dwAxes = static_cast<DWORD>(d.axisCount);
+    caps->dwButtons = d.buttons;
+    return DI_OK;
+  }
+  STDMETHODIMP EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID context,
+                           DWORD flags) override {
+    Touch();
+    FakeDevice& d = Device();
+    d.enumObjectsFlags = flags;
+    if (d.fail[kFakeEnumObjects] != DI_OK) return d.fail[kFakeEnumObjects];
+    if (callback == nullptr) return DIERR_INVALIDPARAM;
+    if (flags != DIDFT_ALL && (flags & DIDFT_AXIS) == 0) return DI_OK;
+    for (int i = 0; i < d.axisCount; ++i) {
+      DIDEVICEOBJECTINSTANCEA object;
+      std::memset(&object, 0, sizeof object);
+      object.dwSize = sizeof object;
+      object.dwOfs = d.axisOffsets[i];
+      object.dwType = DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(i);
+      std::snprintf(object.tszName, sizeof object.tszName, "Axis %d", i);
+      if (callback(&object, context) == DIENUM_STOP) break;
+    }
+    return DI_OK;
+  }
+  STDMETHODIMP GetProperty(REFGUID, LPDIPROPHEADER) override { return Unused(); }
+  STDMETHODIMP SetProperty(REFGUID property, LPCDIPROPHEADER header) override {
+    Touch();
+    FakeDevice& d = Device();
+    ++d.rangeCalls;
+    if (&property != &DIPROP_RANGE || header == nullptr) return DIERR_UNSUPPORTED;
+    if (header->dwSize != sizeof(DIPROPRANGE) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
+        header->dwHow != DIPH_BYOFFSET || d.dataFormat == nullptr) {
+      return DIERR_INVALIDPARAM;
+    }
+    for (int i = 0; i < d.axisCount; ++i) {
+      if (d.axisOffsets[i] != header->dwObj) continue;
+      if (i == d.refuseRangeAxis) return d.refuseRangeResult;
+      const DIPROPRANGE* range = reinterpret_cast<const DIPROPRANGE*>(header);
+      d.rangeSet[i] = true;
+      d.rangeMin[i] = range->lMin;
+      d.rangeMax[i] = range->lMax;
+      return DI_OK;
+    }
+    return DIERR_OBJECTNOTFOUND;
+  }
+  STDMETHODIMP Acquire() override {
+    Touch();
+    FakeDevice& d = Device();
+    ++d.acquireCalls;
+    if (d.dataFormat == nullptr) return DIERR_INVALIDPARAM;
+    if (d.acquired) return S_FALSE;
+    d.acquired = true;
+    return DI_OK;
+  }
+  STDMETHODIMP Unacquire() override {
+    Touch();
+    FakeDevice& d = Device();
+    ++d.unacquireCalls;
+    if (!d.acquired) return S_FALSE;
+    d.acquired = false;
+    return DI_OK;
+  }
+  STDMETHODIMP GetDeviceState(DWORD size, LPVOID data) override {
+    Touch();
+    FakeDevice& d = Device();
+    ++d.readCalls;
+    if (d.dataFormat == nullptr || data == nullptr || size != d.dataFormat->dwDataSize) {
+      return DIERR_INVALIDPARAM;
+    }
+    if (!d.acquired) return DIERR_NOTACQUIRED;
+    HRESULT result = d.readNext < d.readCount ? d.reads[d.readNext++] : d.readAfterScript;
+    if (result == DIERR_INPUTLOST) d.acquired = false;
+    if (result != DI_OK) {
+      std::memset(data, 0x5A, size);
+      return result;
+    }
+    if (d.dataFormat == &c_dfDIKeyboard) {
+      std::memcpy(data, d.keys, size < sizeof d.keys ? size : sizeof d.keys);
+    } else {
+      std::memcpy(data, &d.state, size < sizeof d.state ? size : sizeof d.state);
+    }
+    return DI_OK;
+  }
+  STDMETHODIMP GetDeviceData(DWORD, LPDIDEVICEOBJECTDATA, LPDWORD, DWORD) override {
+    return Unused();
+  }
+  STDMETHODIMP SetDataFormat(LPCDIDATAFORMAT format) override {
+    Touch();
+    FakeDevice& d = Device();
+    if (d.fail[kFakeSetDataFormat] != DI_OK) return d.fail[kFakeSetDataFormat];
+    if (format == nullptr) return DIERR_INVALIDPARAM;
+    if (d.acquired) return DIERR_ACQUIRED;
+    d.dataFormat = format;
+    return DI_OK;
+  }
+  STDMETHODIMP SetEventNotification(HANDLE) override { return Unused(); }
+  STDMETHODIMP SetCooperativeLevel(HWND window, DWORD flags) override {
+    Touch();
+    FakeDevice& d = Device();
+    d.cooperativeWindow = window;
+    d.cooperativeFlags = flags;
+    return d.fail[kFakeSetCooperativeLevel];
+  }
+  STDMETHODIMP GetObjectInfo(LPDIDEVICEOBJECTINSTANCEA, DWORD, DWORD) override {
+    return Unused();
+  }
+  STDMETHODIMP GetDeviceInfo(LPDIDEVICEINSTANCEA) override { return Unused(); }
+  STDMETHODIMP RunControlPanel(HWND, DWORD) override { return Unused(); }
+  STDMETHODIMP Initialize(HINSTANCE, DWORD, REFGUID) override { return Unused(); }
+
+  // IDirectInputDevice2
+  STDMETHODIMP CreateEffect(REFGUID, LPCDIEFFECT, LPDIRECTINPUTEFFECT*, LPUNKNOWN) override {
+    return Unused();
+  }
+  STDMETHODIMP EnumEffects(LPDIENUMEFFECTSCALLBACKA, LPVOID, DWORD) override { return Unused(); }
+  STDMETHODIMP GetEffectInfo(LPDIEFFECTINFOA, REFGUID) override { return Unused(); }
+  STDMETHODIMP GetForceFeedbackState(LPDWORD) override { return Unused(); }
+  STDMETHODIMP SendForceFeedbackCommand(DWORD) override { return Unused(); }
+  STDMETHODIMP EnumCreatedEffectObjects(LPDIENUMCREATEDEFFECTOBJECTSCALLBACK, LPVOID,
+                                        DWORD) override {
+    return Unused();
+  }
+  STDMETHODIMP Escape(LPDIEFFESCAPE) override { return Unused(); }
+  STDMETHODIMP Poll() override {
+    Touch();
+    FakeDevice& d = Device();
+    ++d.pollCalls;
+    return d.acquired ? DI_OK : DIERR_NOTACQUIRED;
+  }
+  STDMETHODIMP SendDeviceData(DWORD, LPCDIDEVICEOBJECTDATA, LPDWORD, DWORD) override {
+    return Unused();
+  }
+
+  // IDirectInputDevice7
+  STDMETHODIMP EnumEffectsInFile(LPCSTR, LPDIENUMEFFECTSINFILECALLBACK, LPVOID, DWORD) override {
+    return Unused();
+  }
+  STDMETHODIMP WriteEffectToFile(LPCSTR, DWORD, LPDIFILEEFFECT, DWORD) override {
+    return Unused();
+  }
+
+ private:
+  FakeDevice& Device() { return DeviceAt(device_); }
+  void Touch() {
+    if (refs_ <= 0) ++world.useAfterRelease;
+  }
+  HRESULT Unused() {
+    Touch();
+    return E_NOTIMPL;
+  }
+
+  int device_ = 0;
+  int serial_ = 0;
+  LONG refs_ = 0;
+};
+
+class FakeInputObject : public IDirectInput7A {
+ public:
+  void Start(int serial) {
+    serial_ = serial;
+    refs_ = 1;
+  }
+  void Clear() { refs_ = 0; }
+  bool InUse() const { return refs_ > 0; }
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    Touch();
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDirectInput7A)) {
+      AddRef();
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override {
+    Touch();
+    return static_cast<ULONG>(++refs_);
+  }
+  STDMETHODIMP_(ULONG) Release() override {
+    if (refs_ <= 0) {
+      ++world.overReleases;
+      return 0;
+    }
+    --refs_;
+    LogRelease(kFakeObjectDirectInput, -1, serial_, static_cast<ULONG>(refs_));
+    return static_cast<ULONG>(refs_);
+  }
+
+  STDMETHODIMP CreateDevice(REFGUID, LPDIRECTINPUTDEVICEA*, LPUNKNOWN) override {
+    return Unused();
+  }
+  STDMETHODIMP EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
+                           DWORD flags) override;
+  STDMETHODIMP GetDeviceStatus(REFGUID) override { return Unused(); }
+  STDMETHODIMP RunControlPanel(HWND, DWORD) override { return Unused(); }
+  STDMETHODIMP Initialize(HINSTANCE, DWORD) override { return Unused(); }
+  STDMETHODIMP FindDevice(REFGUID, LPCSTR, LPGUID) override { return Unused(); }
+  STDMETHODIMP CreateDeviceEx(REFGUID guid, REFIID iid, LPVOID* out, LPUNKNOWN outer) override;
+
+ private:
+  void Touch() {
+    if (refs_ <= 0) ++world.useAfterRelease;
+  }
+  HRESULT Unused() {
+    Touch();
+    return E_NOTIMPL;
+  }
+
+  int serial_ = 0;
+  LONG refs_ = 0;
+};
+
+FakeDeviceObject deviceObjects[kMaxDeviceObjects];
+int deviceObjectCount;
+FakeInputObject inputObjects[kMaxInputObjects];
+int inputObjectCount;
+
+bool EnumeratesJoysticks(DWORD devType) {
+  return devType == 0 || devType == DIDEVTYPE_JOYSTICK;
+}
+
+HRESULT FakeInputObject::EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA callback,
+                                     LPVOID context, DWORD flags) {
+  Touch();
+  ++world.input.enumCalls;
+  world.input.enumDevType = devType;
+  world.input.enumFlags = flags;
+  if (callback == nullptr) return DIERR_INVALIDPARAM;
+  if (!EnumeratesJoysticks(devType)) return DI_OK;
+  for (int j = 0; j < world.joystickCount; ++j) {
+    const FakeDevice& d = world.joysticks[j];
+    if ((flags & DIEDFL_ATTACHEDONLY) != 0 && !d.attached) continue;
+    DIDEVICEINSTANCEA instance;
+    std::memset(&instance, 0, sizeof instance);
+    instance.dwSize = sizeof instance;
+    instance.guidInstance = d.guidInstance;
+    instance.guidProduct = d.guidInstance;
+    instance.dwDevType = d.devType;
+    std::memcpy(instance.tszInstanceName, d.name, sizeof instance.tszInstanceName);
+    std::memcpy(instance.tszProductName, d.name, sizeof instance.tszProductName);
+    ++world.input.enumCallbacks;
+    if (callback(&instance, context) == DIENUM_STOP) {
+      ++world.input.enumStops;
+      break;
+    }
+  }
+  return DI_OK;
+}
+
+HRESULT FakeInputObject::CreateDeviceEx(REFGUID guid, REFIID iid, LPVOID* out, LPUNKNOWN outer) {
+  Touch();
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  int index;
+  if (IsEqualGUID(guid, GUID_SysKeyboard)) {
+    index = kKeyboardIndex;
+  } else {
+    index = -2;
+    for (int j = 0; j < world.joystickCount; ++j) {
+      if (IsEqualGUID(guid, world.joysticks[j].guidInstance)) index = j;
+    }
+    if (index == -2) return DIERR_DEVICENOTREG;
+  }
+  FakeDevice& d = DeviceAt(index);
+  ++d.createCalls;
+  if (d.fail[kFakeCreateDevice] != DI_OK) return d.fail[kFakeCreateDevice];
+  if (!IsEqualIID(iid, IID_IDirectInputDevice7A)) return E_NOINTERFACE;
+  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+  if (deviceObjectCount >= kMaxDeviceObjects) return E_OUTOFMEMORY;
+  FakeDeviceObject& object = deviceObjects[deviceObjectCount++];
+  object.Start(index, ++world.serial);
+  ++d.objectsCreated;
+  // A new object starts unacquired, with no data format.
+  d.dataFormat = nullptr;
+  d.acquired = false;
+  *out = static_cast<IDirectInputDevice7A*>(&object);
+  return DI_OK;
+}
+
+}  // namespace
+
+void ResetFakeDirectInput() {
+  std::memset(&world, 0, sizeof world);
+  InitDevice(world.keyboard);
+  lstrcpynA(world.keyboard.name, "Keyboard", sizeof world.keyboard.name);
+  world.keyboard.guidInstance = GUID_SysKeyboard;
+  world.keyboard.devType = DIDEVTYPE_KEYBOARD;
+  world.keyboard.buttons = 128;
+  // Objects of an earlier test are nobody's any more, even if it leaked them.
+  for (int i = 0; i < deviceObjectCount; ++i) deviceObjects[i].Clear();
+  for (int i = 0; i < inputObjectCount; ++i) inputObjects[i].Clear();
+  deviceObjectCount = 0;
+  inputObjectCount = 0;
+}
+
+HRESULT WINAPI FakeDirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid,
+                                       LPVOID* out, LPUNKNOWN outer) {
+  FakeInput& input = world.input;
+  ++input.createCalls;
+  input.instance = instance;
+  input.version = version;
+  input.iidWasDirectInput7A = IsEqualIID(iid, IID_IDirectInput7A) != 0;
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (input.createResult != DI_OK) return input.createResult;
+  if (version != 0x0700) return DIERR_OLDDIRECTINPUTVERSION;
+  if (!input.iidWasDirectInput7A) return E_NOINTERFACE;
+  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+  if (inputObjectCount >= kMaxInputObjects) return E_OUTOFMEMORY;
+  FakeInputObject& object = inputObjects[inputObjectCount++];
+  object.Start(++world.serial);
+  *out = static_cast<IDirectInput7A*>(&object);
+  return DI_OK;
+}
+
+FakeInput& FakeDirectInput() { return world.input; }
+FakeDevice& FakeKeyboard() { return world.keyboard; }
+
+FakeJoystick& AddFakeJoystick(const char* name) {
+  // A test that needs more controllers than the fake holds is wrong itself;
+  // the last one is reused rather than written past the table.
+  int index = world.joystickCount < kFakeMaxJoysticks ? world.joystickCount++
+                                                      : kFakeMaxJoysticks - 1;
+  FakeDevice& d = world.joysticks[index];
+  InitDevice(d);
+  lstrcpynA(d.name, name, sizeof d.name);
+  d.guidInstance = {0x7e1a0000u + static_cast<unsigned>(index), 0x4a11, 0x11d0,
+                    {0x9a, 0x5c, 0x00, 0x20, 0xaf, 0x0b, 0x1e, static_cast<BYTE>(index)}};
+  d.devType = DIDEVTYPE_JOYSTICK | (DIDEVTYPEJOYSTICK_UNKNOWN << 8);
+  d.buttons = 8;
+  SetAxes(d, {DIJOFS_X, DIJOFS_Y, DIJOFS_Z});
+  return d;
+}
+
+FakeJoystick& FakeJoystickAt(int index) { return world.joysticks[index]; }
+int FakeJoystickCount() { return world.joystickCount; }
+
+void SetAxes(FakeDevice& device, std::initializer_list<DWORD> offsets) {
+  device.axisCount = 0;
+  for (DWORD offset : offsets) {
+    if (device.axisCount == kFakeMaxAxes) break;
+    device.axisOffsets[device.axisCount++] = offset;
+  }
+}
+
+void ScriptReads(FakeDevice& device, std::initializer_list<HRESULT> results) {
+  device.readCount = 0;
+  device.readNext = 0;
+  for (HRESULT result : results) {
+    if (device.readCount == kFakeMaxReads) break;
+    device.reads[device.readCount++] = result;
+  }
+}
+
+const FakeReleaseEntry* ReleaseLog() { return world.releaseLog; }
+int ReleaseLogLength() { return world.releaseLogLength; }
+int FakeOverReleases() { return world.overReleases; }
+int FakeUseAfterRelease() { return world.useAfterRelease; }
+
+int FakeLiveObjects() {
+  int live = 0;
+  for (int i = 0; i < deviceObjectCount; ++i) live += deviceObjects[i].InUse() ? 1 : 0;
+  for (int i = 0; i < inputObjectCount; ++i) live += inputObjects[i].InUse() ? 1 : 0;
+  return live;
+}
+
+int FakeObjectsCreated() { return world.serial; }
+
+FakeDirectInputScope::FakeDirectInputScope() : saved_(InputPlatform) {
+  ResetFakeDirectInput();
+  InputPlatform.createEx = FakeDirectInputCreateEx;
+}
+
+FakeDirectInputScope::~FakeDirectInputScope() { InputPlatform = saved_; }

@@ -1,0 +1,172 @@
+// A scripted DirectInput 7 for tests: fake IDirectInput7A and
+// IDirectInputDevice7A objects behind InputPlatform.createEx, so InputManager
+// keeps its real calls and a test decides what the "hardware" answers.
+//
+// How to script it (one test):
+//
+//   FakeDirectInputScope fake;             // resets the fake, installs it into
+//                                          // InputPlatform, restores it at scope end
+//   FakeJoystick& wheel = AddFakeJoystick("Wheel");   // attached controller,
+//   wheel.devType = DIDEVTYPE_JOYSTICK | (DIDEVTYPEJOYSTICK_WHEEL << 8);
+//   wheel.buttons = 12;                    // axes lX lY lZ by default (SetAxes)
+//   wheel.capsFlags |= DIDC_FORCEFEEDBACK;
+//   InputManager manager;
+//   manager.Initialize(GetModuleHandle(nullptr), window);
+//   manager.currentJoystick = 0;
+//   wheel.state.lX = 900;                  // the live state; change it any time
+//   wheel.state.rgbButtons[3] = 0x80;
+//   manager.PollDevices();                 // copies wheel.state
+//
+// Joystick j (0-based, in the order added) is enumerated in that order; only
+// the ones with `attached` set are enumerated under DIEDFL_ATTACHEDONLY.
+// FakeKeyboard() is the system keyboard (GUID_SysKeyboard): `keys` is its
+// state. Failures:
+//   FakeDirectInput().createResult = E_FAIL;       DirectInputCreateEx fails
+//   FakeKeyboard().fail[kFakeSetDataFormat] = E_FAIL;   any set-up step fails
+//   wheel.fail[kFakeCreateDevice .. kFakeEnumObjects] = ...;
+//   wheel.refuseRangeAxis = 1;             // SetProperty(DIPROP_RANGE) fails for
+//                                          // the second axis (refuseRangeResult)
+//   ScriptReads(wheel, {DIERR_INPUTLOST}); // next reads answer these, in turn,
+//   wheel.readAfterScript = DIERR_INPUTLOST;  // then this one for ever (DI_OK by default)
+// A failed read scribbles 0x5A over the caller's buffer, as a careless driver
+// might, so a caller that reads straight into its state is caught.
+//
+// What it records: per device counters (acquire, poll, unacquire, reads,
+// ranges set per axis, data format and cooperative level given), every Release
+// in ReleaseLog() in call order, over-releases (a Release of an object whose
+// count is already 0) in FakeOverReleases(), calls on such an object in
+// FakeUseAfterRelease(). A read before Acquire answers DIERR_NOTACQUIRED, and
+// DIERR_INPUTLOST unacquires the device, as DirectInput does. FakeLiveObjects() counts
+// objects still referenced. Objects are never freed before the next reset, so
+// a stray Release after the last one is counted, never a crash.
+#ifndef VELMORA_TESTS_FAKE_DINPUT_H
+#define VELMORA_TESTS_FAKE_DINPUT_H
+
+#ifndef DIRECTINPUT_VERSION
+#define DIRECTINPUT_VERSION 0x0700
+#endif
+#include <windows.h>
+#include <dinput.h>
+
+#include <initializer_list>
+
+#include "controls/input_manager.h"
+
+constexpr int kFakeMaxJoysticks = 40;
+constexpr int kFakeMaxAxes = 8;
+constexpr int kFakeMaxReads = 16;
+
+// The set-up steps a test can make fail, for the keyboard and for controllers.
+enum FakeStep {
+  kFakeCreateDevice,
+  kFakeSetDataFormat,
+  kFakeSetCooperativeLevel,
+  kFakeGetCapabilities,
+  kFakeEnumObjects,
+  kFakeStepCount
+};
+
+// One scripted device (the keyboard or a controller) and what was done to it.
+// Counters add up over every object created for the device.
+struct FakeDevice {
+  // --- script ---
+  char name[MAX_PATH];         // tszInstanceName
+  GUID guidInstance;
+  bool attached;               // enumerated under DIEDFL_ATTACHEDONLY
+  DWORD capsFlags;             // DIDEVCAPS dwFlags (DIDC_ATTACHED by default)
+  DWORD devType;               // DIDEVCAPS dwDevType: type | subtype << 8
+  DWORD buttons;               // DIDEVCAPS dwButtons
+  DWORD axisOffsets[kFakeMaxAxes];  // dwOfs of each axis EnumObjects reports
+  int axisCount;
+  HRESULT fail[kFakeStepCount];     // DI_OK, or what that step answers
+  int refuseRangeAxis;              // index into axisOffsets, -1: none refused
+  HRESULT refuseRangeResult;
+  DIJOYSTATE state;                 // what a good controller read delivers
+  BYTE keys[256];                   // what a good keyboard read delivers
+  HRESULT reads[kFakeMaxReads];     // answers of the next reads, in turn
+  int readCount;
+  int readNext;
+  HRESULT readAfterScript;          // answer once the script is used up
+
+  // --- observed ---
+  int createCalls;                  // CreateDeviceEx calls for this device
+  int objectsCreated;
+  const DIDATAFORMAT* dataFormat;
+  HWND cooperativeWindow;
+  DWORD cooperativeFlags;
+  DWORD capsSizeSeen;
+  DWORD enumObjectsFlags;
+  int rangeCalls;                   // SetProperty calls (good or refused)
+  bool rangeSet[kFakeMaxAxes];
+  LONG rangeMin[kFakeMaxAxes];
+  LONG rangeMax[kFakeMaxAxes];
+  int acquireCalls;
+  int pollCalls;
+  int unacquireCalls;
+  int readCalls;                    // GetDeviceState calls
+  bool acquired;
+};
+typedef FakeDevice FakeJoystick;
+
+// The fake DirectInput object's script and record.
+struct FakeInput {
+  HRESULT createResult;    // DirectInputCreateEx answers this (DI_OK)
+  int createCalls;
+  HINSTANCE instance;
+  DWORD version;
+  bool iidWasDirectInput7A;
+  int enumCalls;
+  DWORD enumDevType;
+  DWORD enumFlags;
+  int enumCallbacks;       // callbacks made in all enumerations
+  int enumStops;           // callbacks answered DIENUM_STOP
+};
+
+enum FakeObjectKind { kFakeObjectDirectInput, kFakeObjectKeyboard, kFakeObjectJoystick };
+
+struct FakeReleaseEntry {
+  FakeObjectKind kind;
+  int joystick;   // index of the scripted controller, -1 otherwise
+  int serial;     // 1, 2, ... in order of creation over all objects
+  ULONG refsAfter;
+};
+
+// Clears every script and record: no controllers, a working keyboard.
+void ResetFakeDirectInput();
+// DirectInputCreateEx's signature, for InputPlatform.createEx.
+HRESULT WINAPI FakeDirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid,
+                                       LPVOID* out, LPUNKNOWN outer);
+
+FakeInput& FakeDirectInput();
+FakeDevice& FakeKeyboard();
+// Adds a controller: attached, joystick type (subtype 1), 8 buttons, axes
+// lX lY lZ, reads DI_OK. Its GUID is unique to it.
+FakeJoystick& AddFakeJoystick(const char* name);
+FakeJoystick& FakeJoystickAt(int index);
+int FakeJoystickCount();
+// Axis offsets within DIJOYSTATE (0, 4, ... 28 for the eight axes).
+void SetAxes(FakeDevice& device, std::initializer_list<DWORD> offsets);
+void ScriptReads(FakeDevice& device, std::initializer_list<HRESULT> results);
+
+const FakeReleaseEntry* ReleaseLog();
+int ReleaseLogLength();
+int FakeOverReleases();
+// Calls (other than Release) made on an object whose count had reached 0.
+int FakeUseAfterRelease();
+int FakeLiveObjects();
+// Objects created so far (DirectInput and devices), in creation order.
+int FakeObjectsCreated();
+
+// Resets the fake and installs it into InputPlatform for one scope.
+class FakeDirectInputScope {
+ public:
+  FakeDirectInputScope();
+  ~FakeDirectInputScope();
+  FakeDirectInputScope(const FakeDirectInputScope&) = delete;
+  FakeDirectInputScope& operator=(const FakeDirectInputScope&) = delete;
+
+ private:
+  DirectInputPlatform saved_;
+};
+
+#endif
