@@ -1,1 +1,205 @@
-// Placeholder until this part is written.
+#include "graphics/display_catalogue.h"
+
+#include <cstdlib>
+#include <cstring>
+
+DisplayDeviceCatalogueRecord DisplayDeviceCatalogue;
+
+namespace {
+
+void* HeapAllocate(std::size_t bytes) { return std::malloc(bytes); }
+void HeapRelease(void* block) { std::free(block); }
+
+// Every kind of display driver: the primary one, attached and detached
+// secondary ones, and 3D-only cards that drive no desktop.
+constexpr DWORD kDriverEnumerationFlags =
+    DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES | DDENUM_NONDISPLAYDEVICES;
+
+// What all 3D devices of the driver being enumerated share, and every mode the
+// driver offers (of every depth). Lives only inside AddDisplayDriver.
+struct DisplayDriverTemplate {
+  DisplayDeviceEntry entry;
+  bool modeListFailed;  // the mode list could not grow: the driver is skipped
+};
+
+void CopyShownName(char* destination, const char* text) {
+  lstrcpynA(destination, text != nullptr ? text : "", kDisplayNameCopyLimit);
+}
+
+void FreeModes(DisplayDeviceEntry& entry) {
+  if (entry.modes != nullptr) DisplayPlatformCalls.release(entry.modes);
+  entry.modes = nullptr;
+  entry.modeCount = 0;
+}
+
+int CompareModesForSort(const void* a, const void* b) {
+  return CompareDisplayModes(*static_cast<const DisplayModeEntry*>(a),
+                             *static_cast<const DisplayModeEntry*>(b));
+}
+
+// Whether a 3D device whose render depths are renderDepths can draw into a mode
+// of bitCount bits per pixel. Palette modes and every other depth never qualify.
+bool CanRenderToDepth(DWORD renderDepths, DWORD bitCount) {
+  switch (bitCount) {
+    case 32: return (renderDepths & DDBD_32) != 0;
+    case 24: return (renderDepths & DDBD_24) != 0;
+    case 16: return (renderDepths & DDBD_16) != 0;
+    default: return false;
+  }
+}
+
+// Keeps, in the template's order, the modes the device can render to.
+void KeepRenderableModes(DisplayDeviceEntry& entry, const DisplayDeviceEntry& driver) {
+  for (int32_t i = 0; i < driver.modeCount; ++i) {
+    const DisplayModeEntry& mode = driver.modes[i];
+    if (!CanRenderToDepth(entry.deviceDesc.dwDeviceRenderBitDepth,
+                          mode.ddpfPixelFormat.dwRGBBitCount))
+      continue;
+    entry.modes[entry.modeCount++] = mode;
+    if ((mode.ddsCaps.dwCaps2 & DDSCAPS2_STEREOSURFACELEFT) != 0) entry.hasStereoMode = 1;
+  }
+}
+
+}  // namespace
+
+DisplayPlatform RealDisplayPlatform() {
+  DisplayPlatform real;
+  real.enumerateDrivers = DirectDrawEnumerateExA;
+  real.createDirectDraw = DirectDrawCreateEx;
+  real.allocate = HeapAllocate;
+  real.release = HeapRelease;
+  return real;
+}
+
+DisplayPlatform DisplayPlatformCalls = RealDisplayPlatform();
+
+int CompareDisplayModes(const DisplayModeEntry& a, const DisplayModeEntry& b) {
+  if (a.dwWidth != b.dwWidth) return a.dwWidth < b.dwWidth ? -1 : 1;
+  if (a.dwHeight != b.dwHeight) return a.dwHeight < b.dwHeight ? -1 : 1;
+  DWORD depthA = a.ddpfPixelFormat.dwRGBBitCount;
+  DWORD depthB = b.ddpfPixelFormat.dwRGBBitCount;
+  if (depthA != depthB) return depthA < depthB ? -1 : 1;
+  return 0;
+}
+
+void ReleaseDisplayDevices() {
+  // Only counted slots hold an array (an uncounted one gives its array back at
+  // once), but every slot is looked at so nothing can be missed.
+  for (DisplayDeviceEntry& entry : DisplayDeviceCatalogue.entries) FreeModes(entry);
+  DisplayDeviceCatalogue.count = 0;
+}
+
+bool EnumerateDisplayDevices() {
+  ReleaseDisplayDevices();
+  std::memset(&DisplayDeviceCatalogue, 0, sizeof DisplayDeviceCatalogue);
+  DisplayPlatformCalls.enumerateDrivers(AddDisplayDriver, nullptr, kDriverEnumerationFlags);
+  return DisplayDeviceCatalogue.count > 0;
+}
+
+BOOL WINAPI AddDisplayDriver(GUID* driverGuid, LPSTR description, LPSTR, LPVOID, HMONITOR) {
+  IDirectDraw7* directDraw = nullptr;
+  if (DisplayPlatformCalls.createDirectDraw(driverGuid, reinterpret_cast<LPVOID*>(&directDraw),
+                                            IID_IDirectDraw7, nullptr) != DD_OK ||
+      directDraw == nullptr)
+    return DDENUMRET_OK;
+  IDirect3D7* direct3D = nullptr;
+  if (FAILED(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D))) ||
+      direct3D == nullptr) {
+    directDraw->Release();
+    return DDENUMRET_OK;
+  }
+
+  DisplayDriverTemplate driver;
+  std::memset(&driver, 0, sizeof driver);
+  DisplayDeviceEntry& shared = driver.entry;
+  CopyShownName(shared.name, description);
+  shared.driverCaps.dwSize = sizeof(DDCAPS_DX7);
+  shared.emulationCaps.dwSize = sizeof(DDCAPS_DX7);
+  directDraw->GetCaps(reinterpret_cast<LPDDCAPS>(&shared.driverCaps),
+                      reinterpret_cast<LPDDCAPS>(&shared.emulationCaps));
+  if (driverGuid != nullptr) {
+    shared.driverGuid = *driverGuid;
+    shared.driverGuidRef = &shared.driverGuid;
+  }
+  // Only the primary display driver can draw into a window on the desktop.
+  shared.canRenderWindowed =
+      (shared.driverCaps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED) != 0 && shared.driverGuidRef == nullptr;
+
+  directDraw->EnumDisplayModes(0, nullptr, &driver, AppendDisplayMode);
+  if (!driver.modeListFailed) {
+    if (shared.modeCount > 1)
+      std::qsort(shared.modes, static_cast<std::size_t>(shared.modeCount),
+                 sizeof(DisplayModeEntry), CompareModesForSort);
+    direct3D->EnumDevices(AddDirect3DDevice, &driver);
+  }
+  FreeModes(shared);
+
+  // Released in the reverse order of their creation.
+  directDraw->Release();
+  direct3D->Release();
+  return DisplayDeviceCatalogue.count < kDisplayDeviceCapacity ? DDENUMRET_OK : DDENUMRET_CANCEL;
+}
+
+HRESULT WINAPI AppendDisplayMode(LPDDSURFACEDESC2 mode, LPVOID context) {
+  DisplayDriverTemplate& driver = *static_cast<DisplayDriverTemplate*>(context);
+  DisplayDeviceEntry& shared = driver.entry;
+  if (driver.modeListFailed || mode == nullptr) return DDENUMRET_OK;
+  std::size_t count = static_cast<std::size_t>(shared.modeCount);
+  DisplayModeEntry* grown = static_cast<DisplayModeEntry*>(
+      DisplayPlatformCalls.allocate((count + 1) * sizeof(DisplayModeEntry)));
+  if (grown == nullptr) {
+    // A driver whose modes cannot all be held is left out rather than listed
+    // with some of its modes missing.
+    FreeModes(shared);
+    driver.modeListFailed = true;
+    return DDENUMRET_CANCEL;
+  }
+  if (count > 0) std::memcpy(grown, shared.modes, count * sizeof(DisplayModeEntry));
+  if (shared.modes != nullptr) DisplayPlatformCalls.release(shared.modes);
+  grown[count] = *mode;
+  shared.modes = grown;
+  shared.modeCount = static_cast<int32_t>(count + 1);
+  return DDENUMRET_OK;
+}
+
+HRESULT WINAPI AddDirect3DDevice(LPSTR, LPSTR deviceName, LPD3DDEVICEDESC7 deviceDesc,
+                                 LPVOID context) {
+  DisplayDeviceCatalogueRecord& catalogue = DisplayDeviceCatalogue;
+  if (catalogue.count >= kDisplayDeviceCapacity) return D3DENUMRET_CANCEL;
+  if (deviceDesc == nullptr) return D3DENUMRET_OK;
+  const DisplayDeviceEntry& shared = static_cast<DisplayDriverTemplate*>(context)->entry;
+
+  DisplayDeviceEntry& entry = catalogue.entries[catalogue.count];
+  FreeModes(entry);
+  std::memset(&entry, 0, sizeof entry);
+  entry.hardwareRasterization = (deviceDesc->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
+  entry.deviceDesc = *deviceDesc;
+  entry.canRenderWindowed = shared.canRenderWindowed;
+  entry.driverCaps = shared.driverCaps;
+  entry.emulationCaps = shared.emulationCaps;
+  entry.deviceGuid = deviceDesc->deviceGUID;
+  entry.deviceGuidRef = &entry.deviceGuid;
+  if (shared.driverGuidRef != nullptr) {
+    // A secondary driver's devices are shown by the driver's description.
+    entry.driverGuid = shared.driverGuid;
+    entry.driverGuidRef = &entry.driverGuid;
+    CopyShownName(entry.name, shared.name);
+  } else {
+    CopyShownName(entry.name, deviceName);
+  }
+
+  // Software devices are not listed; the slot is used again by the next device.
+  if (!entry.hardwareRasterization || shared.modeCount <= 0) return D3DENUMRET_OK;
+
+  entry.modes = static_cast<DisplayModeEntry*>(DisplayPlatformCalls.allocate(
+      static_cast<std::size_t>(shared.modeCount) * sizeof(DisplayModeEntry)));
+  if (entry.modes == nullptr) return D3DENUMRET_OK;  // no memory: this device is not listed
+  KeepRenderableModes(entry, shared);
+  if (entry.modeCount == 0) {
+    FreeModes(entry);
+    return D3DENUMRET_OK;
+  }
+
+  ++catalogue.count;
+  return catalogue.count < kDisplayDeviceCapacity ? D3DENUMRET_OK : D3DENUMRET_CANCEL;
+}

@@ -1,0 +1,109 @@
+// A scripted DirectDraw 7 / Direct3D 7 machine behind DisplayPlatformCalls.
+//
+// A test lists the display drivers, their modes and their 3D devices; while a
+// FakeDisplaySystem is alive the catalogue enumerates those instead of the real
+// ones. Every COM object it hands out is counted (AddRef, Release, releases past
+// zero), and so is every mode array the catalogue allocates, so tests can prove
+// that nothing is leaked and nothing freed twice.
+#pragma once
+
+#include <windows.h>
+#include <ddraw.h>
+#include <d3d.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+struct FakeMode {
+  DWORD width;
+  DWORD height;
+  DWORD bits;
+  DWORD caps2;  // DDSCAPS2_STEREOSURFACELEFT marks a stereo mode
+};
+
+struct FakeDevice {
+  std::string name;
+  DWORD devCaps;       // D3DDEVCAPS_HWRASTERIZATION for a hardware device
+  DWORD renderDepths;  // DDBD_16 | DDBD_24 | DDBD_32
+  WORD maxTextures;    // wMaxSimultaneousTextures
+};
+
+struct FakeDriver {
+  bool primary;  // enumerated with a null GUID
+  std::string description;
+  DWORD caps2;  // driver dwCaps2: DDCAPS2_CANRENDERWINDOWED
+  std::vector<FakeMode> modes;
+  std::vector<FakeDevice> devices;
+  bool createFails = false;  // DirectDrawCreateEx fails
+  bool noDirect3D = false;   // QueryInterface(IID_IDirect3D7) fails
+};
+
+// Shorthands for the scripts.
+constexpr DWORD kHardware = D3DDEVCAPS_HWRASTERIZATION;
+constexpr DWORD kAllDepths = DDBD_16 | DDBD_24 | DDBD_32;
+FakeDevice HardwareDevice(const std::string& name, DWORD renderDepths = kAllDepths,
+                          WORD maxTextures = 2);
+FakeDevice SoftwareDevice(const std::string& name);
+FakeDriver PrimaryDriver(const std::string& description, std::vector<FakeMode> modes,
+                         std::vector<FakeDevice> devices,
+                         DWORD caps2 = DDCAPS2_CANRENDERWINDOWED);
+FakeDriver SecondaryDriver(const std::string& description, std::vector<FakeMode> modes,
+                           std::vector<FakeDevice> devices,
+                           DWORD caps2 = DDCAPS2_CANRENDERWINDOWED);
+// The GUID a secondary driver at position index of the script is enumerated with.
+GUID FakeDriverGuid(int index);
+
+class FakeComObject;
+
+class FakeDisplaySystem {
+ public:
+  explicit FakeDisplaySystem(std::vector<FakeDriver> drivers);
+  ~FakeDisplaySystem();  // puts the real platform back
+  FakeDisplaySystem(const FakeDisplaySystem&) = delete;
+  FakeDisplaySystem& operator=(const FakeDisplaySystem&) = delete;
+
+  std::vector<FakeDriver> drivers;
+
+  // The allocation numbered failAllocation (from 1, counting from now) answers
+  // null; 0 never fails.
+  int failAllocation = 0;
+
+  // What the catalogue did.
+  int allocations = 0;
+  int frees = 0;
+  int foreignFrees = 0;  // frees of blocks this fake never handed out (or twice)
+  std::set<void*> liveBlocks;
+  std::vector<DWORD> driverEnumerationFlags;
+  int driversOffered = 0;  // AddDisplayDriver calls
+  int devicesOffered = 0;  // AddDirect3DDevice calls
+  int guidMismatches = 0;  // DirectDrawCreateEx asked for another driver than offered
+  int wrongCapsSizes = 0;  // GetCaps records whose dwSize was not 380
+  int wrongModeRequests = 0;  // EnumDisplayModes with flags or a description to match
+  std::vector<std::string> releaseOrder;  // "ddraw" / "d3d", as released to zero
+
+  // COM objects whose reference count is still above zero, and Release calls on
+  // objects already at zero.
+  int LiveObjects() const;
+  int OverReleases() const;
+  int ObjectsCreated() const { return static_cast<int>(objects_.size()); }
+
+  // Used by the fake objects.
+  int currentDriver = -1;
+  FakeComObject* Track(std::unique_ptr<FakeComObject> object);
+  static FakeDisplaySystem* running;
+
+ private:
+  std::vector<std::unique_ptr<FakeComObject>> objects_;
+};
+
+// The reference counting the fake objects share.
+class FakeComObject {
+ public:
+  virtual ~FakeComObject() = default;
+  ULONG references = 1;
+  int overReleases = 0;
+  ULONG CountAddRef() { return ++references; }
+  ULONG CountRelease(const char* kind);
+};
