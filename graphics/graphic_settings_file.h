@@ -1,0 +1,62 @@
+// The graphic settings ("config\graphic.cfg"): the record the dialog edits, its
+// loading with defaults and resolution against the display device catalogue, and
+// its saving.
+#ifndef VELMORA_GRAPHIC_SETTINGS_FILE_H
+#define VELMORA_GRAPHIC_SETTINGS_FILE_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Ten signed 32-bit fields, in the order the game's tools have always kept them.
+struct GraphicSettingsRecord {
+  int32_t device;          // row of DisplayDeviceCatalogue
+  int32_t multiTexture;    // 0 or 1
+  int32_t mode;            // row of that entry's modes; never written to the file
+  int32_t window;          // 0 or 1
+  int32_t width;           // of the chosen mode
+  int32_t height;
+  int32_t colorDepth;
+  int32_t textureDepth;    // 0 ("default"), 16 or 32
+  int32_t textureQuality;  // 0 (low) to 4 (high)
+  int32_t textureCompress; // 0 or 1
+};
+
+// Process-wide: filled by LoadGraphicSettings, edited by the dialog, written by
+// SaveGraphicSettings.
+extern GraphicSettingsRecord GraphicSettings;
+
+// The file's keys by their index; null-terminated. The writer uses the same
+// strings in the same order.
+enum GraphicKey {
+  kGraphicKeyVersion,
+  kGraphicKeyDevice,
+  kGraphicKeyMultiTexture,
+  kGraphicKeyWidth,
+  kGraphicKeyHeight,
+  kGraphicKeyColorDepth,
+  kGraphicKeyTextureDepth,
+  kGraphicKeyTextureQuality,
+  kGraphicKeyTextureCompress,
+  kGraphicKeyWindow,
+  kGraphicKeyCount
+};
+extern const char* const GraphicKeyTable[kGraphicKeyCount + 1];
+
+// The VERSION every saved file carries.
+constexpr int32_t GraphicFileVersion = 2;
+
+// "３Ｄデバイスの列挙に失敗しました" in code page 932: no hardware 3D device.
+extern const char kNoDisplayDeviceMessage[];
+
+// Reads the file at path (defaults for what it lacks), rebuilds the catalogue and
+// resolves the stored values against it into out. False only when the catalogue
+// is empty: the failure has then been shown, owned by owner, and out is untouched.
+bool LoadGraphicSettings(HWND owner, const char* path, GraphicSettingsRecord& out);
+
+// Writes GraphicSettings and the chosen entry's name to path, through a temporary
+// file, so a failed save leaves the previous file as it was. False when the file
+// could not be written.
+bool SaveGraphicSettings(const char* path);
+
+#endif
