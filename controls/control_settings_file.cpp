@@ -51,7 +51,11 @@ void ApplyControlLine(int keyIndex, const char* value, void* context) {
   ControlSettingsRecord& settings = *static_cast<ControlSettingsRecord*>(context);
   switch (keyIndex) {
     case kKeyVersion: ParseIntValue(value, settings.version); return;
-    case kKeyDevice: ParseQuotedValue(value, settings.device); return;
+    case kKeyDevice:
+      // No bytes of an earlier, longer name stay behind the new one.
+      std::memset(settings.device, 0, sizeof settings.device);
+      ParseQuotedValue(value, settings.device);
+      return;
     case kKeyForceFeedback: ParseIntValue(value, settings.forceFeedback); return;
     case kKeyLeft: ParseAnalog(value, settings.left); return;
     case kKeyRight: ParseAnalog(value, settings.right); return;
