@@ -1,1 +1,483 @@
-// Placeholder until this part is written.
+#include "controls/control_settings_dialog.h"
+
+#include <cstring>
+#include <new>
+
+#include "controls/calibration_dialog.h"
+#include "controls/control_settings_file.h"
+#include "launcher/cp932_text.h"
+#include "launcher/launcher.h"
+#include "launcher/program_directory.h"
+#include "resources/resource_ids.h"
+
+AxisWatch AxisWatches[kJoystickAxisCount];
+InputManager* ControlManager;
+int32_t SelectedDeviceRow;
+int32_t DetectionTarget;
+UINT_PTR ControlTimer;
+
+namespace {
+
+// "input.cfg の保存に失敗しました" in code page 932.
+const char kSaveFailedMessage[] =
+    "input.cfg \x82\xCC\x95\xDB\x91\xB6\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+
+// The manager lives in fixed storage rather than on the heap: there is one
+// control dialog at a time, and its creation can then never fail for memory.
+alignas(InputManager) unsigned char managerStorage[sizeof(InputManager)];
+// The dialog that owns ControlManager, so a second dialog opened by mistake
+// neither shares nor destroys the first one's devices.
+HWND managerOwner;
+
+LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
+}
+
+int32_t ListSelection(HWND dialog, int id) {
+  return static_cast<int32_t>(ListMessage(dialog, id, CB_GETCURSEL));
+}
+
+// Selects `row`, or leaves the list without a selection when the row is not
+// one of its items (a stored value outside the table).
+void SelectListRow(HWND dialog, int id, int32_t row) {
+  LRESULT count = ListMessage(dialog, id, CB_GETCOUNT);
+  if (row < 0 || row >= count) row = -1;
+  ListMessage(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(row));
+}
+
+void EnableControl(HWND dialog, int id, bool enabled) {
+  EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE);
+}
+
+bool IsFunctionList(int id) {
+  for (int position = 0; position < kFunctionCount; ++position) {
+    if (FunctionComboIds[position] == id) return true;
+  }
+  return false;
+}
+
+// The record of controller row `row`, or null for the keyboard and for a row
+// with no controller behind it.
+const JoystickRecord* JoystickOfRow(int32_t row) {
+  if (ControlManager == nullptr || row < 1 || row > ControlManager->joystickCount) {
+    return nullptr;
+  }
+  return &ControlManager->joystickRecords[row - 1];
+}
+
+void SetModeListsEnabled(HWND dialog, bool enabled) {
+  for (int i = 0; i < kModeListCount; ++i) {
+    EnableControl(dialog, AxisModeComboIds[i].modeListId, enabled);
+  }
+}
+
+void ResetCalibrationPairs() {
+  ControlSettings.left.calibMin = 0;
+  ControlSettings.left.calibMax = -1000;
+  ControlSettings.right.calibMin = 0;
+  ControlSettings.right.calibMax = 1000;
+  ControlSettings.accele.calibMin = 0;
+  ControlSettings.accele.calibMax = -1000;
+  ControlSettings.brake.calibMin = 0;
+  ControlSettings.brake.calibMax = 1000;
+}
+
+// Makes device row `row` the selected one: its inputs in the function lists,
+// and polling pointed at its controller (none for the keyboard).
+void ShowDeviceInputs(HWND dialog, int32_t row) {
+  SelectedDeviceRow = row;
+  if (row == 0 || JoystickOfRow(row) == nullptr) {
+    FillFunctionCombos(dialog, KeyNameTable);
+    if (ControlManager != nullptr) ControlManager->currentJoystick = -1;
+  } else {
+    FillFunctionCombos(dialog, JoystickInputTable);
+    ControlManager->currentJoystick = row - 1;
+  }
+}
+
+int32_t AxisValue(const DIJOYSTATE& state, int axis) {
+  switch (axis) {
+    case 0: return state.lX;
+    case 1: return state.lY;
+    case 2: return state.lZ;
+    case 3: return state.lRx;
+    case 4: return state.lRy;
+    case 5: return state.lRz;
+    case 6: return state.rglSlider[0];
+    case 7: return state.rglSlider[1];
+    default: return 0;
+  }
+}
+
+void SelectDetectedRow(HWND dialog, int32_t row) {
+  if (DetectionTarget == 0) return;
+  // Selecting the row already shown would only repaint the list every tick.
+  if (ListSelection(dialog, DetectionTarget) == row) return;
+  ListMessage(dialog, DetectionTarget, CB_SETCURSEL, static_cast<WPARAM>(row));
+}
+
+// ---- WM_INITDIALOG ---------------------------------------------------------
+
+bool CreateManager(HWND dialog) {
+  if (ControlManager != nullptr) return false;  // another control dialog owns it
+  ControlManager = new (managerStorage) InputManager();
+  managerOwner = dialog;
+  return ControlManager->Initialize(ProgramInstance, dialog);
+}
+
+void FillDeviceList(HWND dialog) {
+  AddCp932ListRow(dialog, IDC_CONTROL_DEVICE, KeyboardDeviceName);
+  for (int32_t j = 0; j < ControlManager->joystickCount; ++j) {
+    // Instance names come in the system's code page, as the ANSI call takes them.
+    ListMessage(dialog, IDC_CONTROL_DEVICE, CB_ADDSTRING, 0,
+                reinterpret_cast<LPARAM>(ControlManager->joystickRecords[j].name));
+  }
+}
+
+void FillModeLists(HWND dialog) {
+  for (int i = 0; i < kModeListCount; ++i) {
+    for (int mode = 0; mode < kAxisModeCount; ++mode) {
+      ListMessage(dialog, AxisModeComboIds[i].modeListId, CB_ADDSTRING, 0,
+                  reinterpret_cast<LPARAM>(AxisMode[mode]));
+    }
+  }
+}
+
+// Selects the device the loaded file names and shows its assignments, or the
+// keyboard with its preset when the file named nothing attached.
+void RestoreDevice(HWND dialog) {
+  if (ControlSettingsLoaded) {
+    bool matched = false;
+    // Every controller of that name is applied in turn, so of several with one
+    // name the last stays selected.
+    for (int32_t j = 1; j <= ControlManager->joystickCount; ++j) {
+      if (std::strcmp(ControlManager->joystickRecords[j - 1].name, ControlSettings.device) != 0) {
+        continue;
+      }
+      matched = true;
+      ListMessage(dialog, IDC_CONTROL_DEVICE, CB_SETCURSEL, static_cast<WPARAM>(j));
+      ShowDeviceInputs(dialog, j);
+      ApplyLoadedSettings(dialog);
+    }
+    if (!matched) {
+      if (std::strcmp(ControlSettings.device, KeyboardDeviceName) == 0) {
+        ListMessage(dialog, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0);
+        ShowDeviceInputs(dialog, 0);
+        ApplyLoadedSettings(dialog);
+      } else {
+        // A controller no longer attached, or no name at all: nothing loaded
+        // can be shown against the devices at hand.
+        ControlSettingsLoaded = 0;
+      }
+    }
+  }
+  if (!ControlSettingsLoaded) {
+    ListMessage(dialog, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0);
+    SelectedDeviceRow = 0;
+    ApplyPreset(dialog, 0);
+  }
+}
+
+BOOL OnInitDialog(HWND dialog) {
+  SelectedDeviceRow = 0;
+  DetectionTarget = 0;
+  ControlTimer = 0;
+  if (!CreateManager(dialog)) {
+    EndDialog(dialog, -1);
+    return FALSE;
+  }
+  FillDeviceList(dialog);
+  FillFunctionCombos(dialog, KeyNameTable);
+  FillModeLists(dialog);
+  RestoreDevice(dialog);
+  CaptureBaselines();
+  ControlTimer = SetTimer(dialog, kControlTimerId, kControlTimerMilliseconds, nullptr);
+  // The dialog manager puts the focus on OK; no function list has it yet.
+  return TRUE;
+}
+
+// ---- WM_TIMER --------------------------------------------------------------
+
+void OnTick(HWND dialog) {
+  if (SelectedDeviceRow == 0 || JoystickOfRow(SelectedDeviceRow) == nullptr) return;
+  // A failed read leaves the last good state, which detection then works on.
+  ControlManager->PollDevices();
+  int32_t row = DetectMovedAxis();
+  if (row != 0) {
+    SelectDetectedRow(dialog, row);
+    return;
+  }
+  const JoystickRecord& joystick = ControlManager->joystickRecords[SelectedDeviceRow - 1];
+  const DIJOYSTATE& state = ControlManager->joystickStates[SelectedDeviceRow - 1];
+  int32_t buttons = joystick.buttonCount;
+  if (buttons > kJoystickButtonRows) buttons = kJoystickButtonRows;
+  for (int32_t i = 0; i < buttons; ++i) {
+    if (state.rgbButtons[i] != 0) {
+      SelectDetectedRow(dialog, kFirstButtonRow + i);
+      return;
+    }
+  }
+}
+
+// ---- WM_COMMAND ------------------------------------------------------------
+
+// Copies every selection into ControlSettings. The calibration pairs already
+// hold what they should and are not touched.
+void StoreChoices(HWND dialog) {
+  const JoystickRecord* joystick = JoystickOfRow(SelectedDeviceRow);
+  const char* device = joystick != nullptr ? joystick->name : KeyboardDeviceName;
+  std::strncpy(ControlSettings.device, device, kDeviceNameCapacity - 1);
+  ControlSettings.device[kDeviceNameCapacity - 1] = '\0';
+  ControlSettings.forceFeedback =
+      ListMessage(dialog, IDC_CONTROL_FORCE_FEEDBACK, BM_GETCHECK) == BST_CHECKED ? 1 : 0;
+  ControlSettings.left.input = ListSelection(dialog, IDC_CONTROL_LEFT);
+  ControlSettings.left.axisMode = ListSelection(dialog, IDC_CONTROL_LEFT_MODE);
+  ControlSettings.right.input = ListSelection(dialog, IDC_CONTROL_RIGHT);
+  // The steering has one mode list; RIGHT takes the same mode as LEFT.
+  ControlSettings.right.axisMode = ListSelection(dialog, IDC_CONTROL_LEFT_MODE);
+  ControlSettings.accele.input = ListSelection(dialog, IDC_CONTROL_ACCELE);
+  ControlSettings.accele.axisMode = ListSelection(dialog, IDC_CONTROL_ACCELE_MODE);
+  ControlSettings.brake.input = ListSelection(dialog, IDC_CONTROL_BRAKE);
+  ControlSettings.brake.axisMode = ListSelection(dialog, IDC_CONTROL_BRAKE_MODE);
+  ControlSettings.shiftUp = ListSelection(dialog, IDC_CONTROL_SHIFTUP);
+  ControlSettings.shiftDown = ListSelection(dialog, IDC_CONTROL_SHIFTDOWN);
+  ControlSettings.sideBrake = ListSelection(dialog, IDC_CONTROL_SIDEBRAKE);
+  ControlSettings.light = ListSelection(dialog, IDC_CONTROL_LIGHT);
+  ControlSettings.viewUp = ListSelection(dialog, IDC_CONTROL_VIEWUP);
+  ControlSettings.viewDown = ListSelection(dialog, IDC_CONTROL_VIEWDOWN);
+}
+
+void OnDeviceChange(HWND dialog) {
+  int32_t row = ListSelection(dialog, IDC_CONTROL_DEVICE);
+  if (row < 0) row = 0;
+  ShowDeviceInputs(dialog, row);
+  ApplyPreset(dialog, SelectedDeviceRow);
+}
+
+void OnFunctionListCommand(int id, WORD notification) {
+  switch (notification) {
+    case CBN_SELCHANGE:
+      CaptureBaselines();
+      return;
+    case CBN_SETFOCUS:
+      DetectionTarget = id;
+      CaptureBaselines();
+      return;
+    case CBN_KILLFOCUS:
+      if (DetectionTarget == id) DetectionTarget = 0;
+      return;
+    default:
+      return;
+  }
+}
+
+void OnModeChange(HWND dialog, int id) {
+  for (int i = 0; i < kModeListCount; ++i) {
+    if (AxisModeComboIds[i].modeListId == id) {
+      EnableControl(dialog, AxisModeComboIds[i].calibrateButtonId, ListSelection(dialog, id) > 0);
+      return;
+    }
+  }
+}
+
+// No detection may run while the calibration dialog polls the same manager, so
+// this dialog's timer is stopped for the whole calibration and started again
+// whatever its result.
+void OnCalibrate(HWND dialog, int buttonId) {
+  if (ControlTimer != 0) {
+    KillTimer(dialog, ControlTimer);
+    ControlTimer = 0;
+  }
+  CalibrateFunction(dialog, buttonId);
+  ControlTimer = SetTimer(dialog, kControlTimerId, kControlTimerMilliseconds, nullptr);
+}
+
+BOOL OnCommand(HWND dialog, int id, WORD notification) {
+  switch (id) {
+    case IDOK:
+      StoreChoices(dialog);
+      EndDialog(dialog, 1);
+      return TRUE;
+    case IDCANCEL:
+      EndDialog(dialog, 0);
+      return TRUE;
+    case IDC_CONTROL_DEVICE:
+      if (notification == CBN_SELCHANGE) OnDeviceChange(dialog);
+      return TRUE;
+    case IDC_CONTROL_LEFT_MODE:
+    case IDC_CONTROL_ACCELE_MODE:
+    case IDC_CONTROL_BRAKE_MODE:
+      if (notification == CBN_SELCHANGE) OnModeChange(dialog, id);
+      return TRUE;
+    case IDC_CONTROL_RESET:
+      ApplyPreset(dialog, SelectedDeviceRow);
+      return TRUE;
+    case IDC_CONTROL_CALIBRATE_LEFT:
+    case IDC_CONTROL_CALIBRATE_ACCELE:
+    case IDC_CONTROL_CALIBRATE_BRAKE:
+      OnCalibrate(dialog, id);
+      return TRUE;
+    default:
+      if (IsFunctionList(id)) {
+        OnFunctionListCommand(id, notification);
+        return TRUE;
+      }
+      return FALSE;  // the force-feedback box toggles itself
+  }
+}
+
+// ---- WM_DESTROY ------------------------------------------------------------
+
+BOOL OnDestroy(HWND dialog) {
+  if (ControlTimer != 0) {
+    KillTimer(dialog, ControlTimer);
+    ControlTimer = 0;
+  }
+  if (ControlManager != nullptr && managerOwner == dialog) {
+    ControlManager->~InputManager();  // releases every device
+    ControlManager = nullptr;
+    managerOwner = nullptr;
+  }
+  DetectionTarget = 0;
+  return TRUE;
+}
+
+}  // namespace
+
+// ---- Operations on the dialog ---------------------------------------------
+
+void FillFunctionCombos(HWND dialog, const InputTableRow* table) {
+  // Controller input names are the game's code page 932 texts; key names are
+  // plain ASCII and go in as they are.
+  bool gameText = table == JoystickInputTable;
+  for (int position = 0; position < kFunctionCount; ++position) {
+    int id = FunctionComboIds[position];
+    while (ListMessage(dialog, id, CB_DELETESTRING, 0) > 0) {
+    }
+    for (const InputTableRow* row = table; row->name != nullptr; ++row) {
+      if (gameText) {
+        AddCp932ListRow(dialog, id, row->name);
+      } else {
+        ListMessage(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row->name));
+      }
+    }
+  }
+}
+
+void ApplyPreset(HWND dialog, int32_t row) {
+  const JoystickRecord* joystick = JoystickOfRow(row);
+  bool forceFeedback = joystick != nullptr && joystick->forceFeedback != 0;
+  EnableControl(dialog, IDC_CONTROL_FORCE_FEEDBACK, forceFeedback);
+  ListMessage(dialog, IDC_CONTROL_FORCE_FEEDBACK, BM_SETCHECK,
+              forceFeedback ? BST_CHECKED : BST_UNCHECKED);
+
+  int preset = joystick != nullptr ? PresetForDevice(*ControlManager, row) : 0;
+  if (preset < 0 || preset >= kPresetCount) preset = 0;
+  const InputPreset& values = PresetTable[preset];
+  for (int position = 0; position < kFunctionCount; ++position) {
+    SelectListRow(dialog, FunctionComboIds[position], values.rows[position]);
+  }
+  bool analog = values.axisMode != 0;
+  for (int i = 0; i < kModeListCount; ++i) {
+    SelectListRow(dialog, AxisModeComboIds[i].modeListId, values.axisMode);
+    EnableControl(dialog, AxisModeComboIds[i].calibrateButtonId, analog);
+  }
+  SetModeListsEnabled(dialog, row != 0);
+  ResetCalibrationPairs();
+}
+
+void ApplyLoadedSettings(HWND dialog) {
+  const JoystickRecord* joystick = JoystickOfRow(SelectedDeviceRow);
+  bool forceFeedbackAvailable = joystick != nullptr && joystick->forceFeedback != 0;
+  EnableControl(dialog, IDC_CONTROL_FORCE_FEEDBACK, forceFeedbackAvailable);
+  bool checked = forceFeedbackAvailable && ControlSettings.forceFeedback != 0;
+  ListMessage(dialog, IDC_CONTROL_FORCE_FEEDBACK, BM_SETCHECK,
+              checked ? BST_CHECKED : BST_UNCHECKED);
+
+  const ControlSettingsRecord& s = ControlSettings;
+  SelectListRow(dialog, IDC_CONTROL_LEFT, s.left.input);
+  SelectListRow(dialog, IDC_CONTROL_RIGHT, s.right.input);
+  SelectListRow(dialog, IDC_CONTROL_ACCELE, s.accele.input);
+  SelectListRow(dialog, IDC_CONTROL_BRAKE, s.brake.input);
+  SelectListRow(dialog, IDC_CONTROL_SHIFTDOWN, s.shiftDown);
+  SelectListRow(dialog, IDC_CONTROL_SHIFTUP, s.shiftUp);
+  SelectListRow(dialog, IDC_CONTROL_SIDEBRAKE, s.sideBrake);
+  SelectListRow(dialog, IDC_CONTROL_LIGHT, s.light);
+  SelectListRow(dialog, IDC_CONTROL_VIEWUP, s.viewUp);
+  SelectListRow(dialog, IDC_CONTROL_VIEWDOWN, s.viewDown);
+  SelectListRow(dialog, IDC_CONTROL_LEFT_MODE, s.left.axisMode);
+  SelectListRow(dialog, IDC_CONTROL_ACCELE_MODE, s.accele.axisMode);
+  SelectListRow(dialog, IDC_CONTROL_BRAKE_MODE, s.brake.axisMode);
+
+  // The stored words decide, even a mode the list cannot show.
+  EnableControl(dialog, IDC_CONTROL_CALIBRATE_LEFT, s.left.axisMode != 0);
+  EnableControl(dialog, IDC_CONTROL_CALIBRATE_ACCELE, s.accele.axisMode != 0);
+  EnableControl(dialog, IDC_CONTROL_CALIBRATE_BRAKE, s.brake.axisMode != 0);
+  SetModeListsEnabled(dialog, SelectedDeviceRow != 0);
+}
+
+const DIJOYSTATE* SelectedJoystickState() {
+  if (JoystickOfRow(SelectedDeviceRow) == nullptr) return nullptr;
+  return &ControlManager->joystickStates[SelectedDeviceRow - 1];
+}
+
+void CaptureBaselines() {
+  const DIJOYSTATE* state = SelectedJoystickState();
+  for (int k = 0; k < kJoystickAxisCount; ++k) {
+    AxisWatches[k].baseline = state != nullptr ? AxisValue(*state, k) : 0;
+    AxisWatches[k].seenNegative = 0;
+    AxisWatches[k].seenPositive = 0;
+  }
+}
+
+int32_t DetectMovedAxis() {
+  const DIJOYSTATE* state = SelectedJoystickState();
+  if (state == nullptr) return 0;
+  for (int k = 0; k < kJoystickAxisCount; ++k) {
+    AxisWatch& watch = AxisWatches[k];
+    int32_t value = AxisValue(*state, k);
+    // 64-bit, so no reading a device may report can overflow the distance.
+    int64_t travel = static_cast<int64_t>(watch.baseline) - value;
+    if (travel < 0) travel = -travel;
+    if (travel <= DetectionThreshold) continue;
+    // The side is the sign of where the axis is now, not of how it moved.
+    if (value < 0) {
+      watch.seenNegative = 1;
+    } else {
+      watch.seenPositive = 2;
+    }
+    return 3 * k + watch.seenNegative + watch.seenPositive;
+  }
+  return 0;
+}
+
+// ---- The procedure and the run --------------------------------------------
+
+INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                           LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(dialog);
+    case WM_TIMER:
+      OnTick(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_DESTROY:
+      return OnDestroy(dialog);
+    default:
+      return FALSE;
+  }
+}
+
+INT_PTR RunControlSettings(HWND owner) {
+  PrepareControlSettings();
+  // A Unicode dialog, so the template's Hangul shows on any system code page.
+  INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONTROL_SETTINGS),
+                                   owner, ControlSettingsDialogProc, 0);
+  if (result == 1 &&
+      !SaveControlSettings(ProgramPath("config\\input.cfg"), ControlSettings)) {
+    ShowErrorMessage(nullptr, kSaveFailedMessage);
+  }
+  return result;
+}
