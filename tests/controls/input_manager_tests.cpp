@@ -245,6 +245,17 @@ TEST_F(InputManagerTest, AxisRangesAndMask) {
   }
 }
 
+// DirectInput's "no effect" answer is a success: the axis keeps its bit.
+TEST_F(InputManagerTest, ARangeAnsweredWithNoEffectStillCounts) {
+  FakeJoystick& j = AddFakeJoystick("Stick");
+  j.refuseRangeAxis = 1;
+  j.refuseRangeResult = DI_PROPNOEFFECT;
+  InputManager m;
+  ASSERT_TRUE(Initialize(m));
+  EXPECT_EQ(0x7u, m.joystickRecords[0].axisMask);
+  EXPECT_EQ(3, j.rangeCalls);
+}
+
 // An axis whose offset lies outside the eight of DIJOYSTATE gets its range but
 // no mask bit.
 TEST_F(InputManagerTest, AnAxisOutsideTheEightGetsNoMaskBit) {
