@@ -45,9 +45,11 @@ class InputManager {
   InputManager(const InputManager&) = delete;
   InputManager& operator=(const InputManager&) = delete;
 
-  // Opens DirectInput, the keyboard and every attached controller (at most 16;
-  // later ones are released at once). True when DirectInput and the keyboard
-  // are ready, with or without controllers; on false the manager is empty.
+  // Opens DirectInput, the keyboard and every attached controller (at most 16:
+  // enumeration stops at the first one that finds every index taken, so later
+  // ones are never opened). True when DirectInput and the keyboard are ready,
+  // with or without controllers; on false the manager is empty. On a ready
+  // manager it releases everything first and starts again.
   bool Initialize(HINSTANCE instance, HWND owner);
   // Releases every device, then DirectInput. Safe on an empty manager and twice.
   void Shutdown();
