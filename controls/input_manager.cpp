@@ -81,7 +81,12 @@ InputManager::InputManager()
   std::memset(joystickRecords, 0, sizeof joystickRecords);
 }
 
-InputManager::~InputManager() { Shutdown(); }
+// The destructor is noexcept; calling Shutdown through a helper the compiler
+// knows cannot throw keeps C++ exception support (and its size) out of the exe.
+static void ShutdownManager(InputManager& manager) __attribute__((nothrow, noinline));
+static void ShutdownManager(InputManager& manager) { manager.Shutdown(); }
+
+InputManager::~InputManager() { ShutdownManager(*this); }
 
 // The EnumDevices step: opens one controller into the next free index. A
 // controller that fails any step is released and takes no index.
