@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "controls/control_settings_dialog.h"
 #include "launcher/launcher.h"
 #include "resources/resource_ids.h"
 
@@ -25,7 +26,7 @@ void OnLauncherCommand(HWND dialog, WORD id) {
       // The graphics run is started here once it exists.
       return;
     case IDC_LAUNCHER_CONTROLS:
-      // The controls run is started here once it exists.
+      RunControlSettings(dialog);
       return;
     default:
       return;
