@@ -1,0 +1,39 @@
+// The graphic settings dialog (template 105) and the graphics run that the
+// launcher's "그래픽 설정" button starts.
+#ifndef VELMORA_GRAPHIC_SETTINGS_DIALOG_H
+#define VELMORA_GRAPHIC_SETTINGS_DIALOG_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+// The catalogue row shown in the device list. The run sets it to the loaded
+// device before the dialog opens; the dialog follows the player's choice.
+extern int32_t CurrentDeviceRow;
+
+// The rows of the texture-depth list, in list order.
+struct TextureDepthChoice {
+  const char* text;
+  int32_t value;
+};
+constexpr int kTextureDepthChoiceCount = 3;
+extern const TextureDepthChoice TextureDepthChoices[kTextureDepthChoiceCount];
+
+// "graphic.cfg の保存に失敗しました" in code page 932.
+extern const char kGraphicSaveFailedMessage[];
+
+// The whole graphics run: load and resolve "config\graphic.cfg", show the dialog
+// owned by owner, save on OK. Nothing is written after Cancel or a failed load.
+void RunGraphicSettings(HWND owner);
+
+INT_PTR CALLBACK GraphicSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                           LPARAM lParam);
+
+// Refills the mode list from catalogue row `row` and selects the remembered mode.
+void FillModeList(HWND dialog, int32_t row);
+// Enables the multitexture box when row's device can bind a texture, and checks
+// it from the stored choice.
+void UpdateMultitextureCheck(HWND dialog, int32_t row);
+void EnableControl(HWND dialog, int controlId, BOOL enable);
+
+#endif
