@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "controls/control_settings_dialog.h"
+#include "graphics/graphic_settings_dialog.h"
 #include "launcher/launcher.h"
 #include "resources/resource_ids.h"
 
@@ -23,7 +24,7 @@ void OnLauncherCommand(HWND dialog, WORD id) {
       EndDialog(dialog, 0);
       return;
     case IDC_LAUNCHER_GRAPHICS:
-      // The graphics run is started here once it exists.
+      RunGraphicSettings(dialog);
       return;
     case IDC_LAUNCHER_CONTROLS:
       RunControlSettings(dialog);

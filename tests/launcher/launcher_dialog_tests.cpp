@@ -13,7 +13,8 @@
 namespace {
 
 enum class Step {
-  ClickGraphics, ClickControls, CancelControls, ClickQuit, CloseBox, EscapeKey, ExpectOpen
+  ClickGraphics, CancelGraphics, ClickControls, CancelControls, ClickQuit, CloseBox, EscapeKey,
+  ExpectOpen
 };
 
 struct Script {
@@ -41,6 +42,16 @@ BOOL CALLBACK FindControlsDialog(HWND window, LPARAM found) {
   wchar_t caption[32] = {};
   GetWindowTextW(window, caption, 32);
   if (std::wstring(caption) == L"Velmora Key Setting" && IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindGraphicsDialog(HWND window, LPARAM found) {
+  wchar_t caption[32] = {};
+  GetWindowTextW(window, caption, 32);
+  if (std::wstring(caption) == L"Velmora Graphic Setting" && IsWindowVisible(window)) {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
@@ -93,6 +104,19 @@ void CALLBACK PlayNextStep(HWND, UINT, UINT_PTR, DWORD) {
       PostMessageA(focus != nullptr ? focus : dialog, WM_KEYUP, VK_ESCAPE, 0xC0010001);
       return;
     }
+    case Step::CancelGraphics: {
+      // The graphics run shows its dialog over the launcher once the display
+      // devices are listed; its Cancel brings the launcher back.
+      HWND graphics = nullptr;
+      EnumThreadWindows(GetCurrentThreadId(), FindGraphicsDialog,
+                        reinterpret_cast<LPARAM>(&graphics));
+      if (graphics == nullptr) {
+        --running->next;
+        return;
+      }
+      SendDlgItemMessageW(graphics, IDCANCEL, BM_CLICK, 0, 0);
+      return;
+    }
     case Step::CancelControls: {
       // The controls run shows its own dialog over the launcher; its Cancel
       // brings the launcher back. The dialog may not be shown yet at this tick.
@@ -135,7 +159,8 @@ TEST(LauncherDialogTest, EveryWayOfClosingEndsWithResultZero) {
       {"Escape key", {Step::EscapeKey}},
       // The two settings buttons keep the launcher open.
       {"settings buttons, then quit",
-       {Step::ClickGraphics, Step::ExpectOpen, Step::ClickControls, Step::CancelControls,
+       {Step::ClickGraphics, Step::CancelGraphics, Step::ExpectOpen, Step::ClickControls,
+        Step::CancelControls,
         Step::ExpectOpen, Step::ClickQuit}},
   };
   for (const LauncherCase& c : cases) {
