@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The graphics run of the built utility under Wine's own DirectDraw, driven by keys
+# as a player would: Space on the launcher's first button opens "그래픽 설정",
+# Enter is OK, Escape is Cancel. Checks what it writes to config\graphic.cfg
+# against what the probe says this machine's catalogue offers:
+#  (a) no file, OK: the defaults resolved against the first device;
+#  (b) a file naming a missing device, an unsupported mode and out-of-range
+#      options, OK: the resolved values written back;
+#  (c) a file, Cancel: left byte for byte.
+# Usage: graphics_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe>
+set -uo pipefail
+exe=$1
+wine_run=$2
+probe=$3
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/window.sh"
+
+fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
+
+work=$(mktemp -d)
+game="$work/Velmora Game"
+mkdir -p "$game"
+cp "$exe" "$game/velmora-config.exe"
+trap 'rm -rf "$work"' EXIT
+cfg="$game/config/graphic.cfg"
+
+# What the machine offers: the first device and its modes, in catalogue order.
+"$wine_run" "$probe" </dev/null | tr -d '\r' >"$work/catalogue.txt" ||
+  fail "the probe found no hardware 3D device (see $work/catalogue.txt)"
+IFS=$'\t' read -r _ _ device_name max_textures windowed < <(grep -m1 '^device' "$work/catalogue.txt")
+awk -F'\t' '$1=="device"{n++} n==1 && $1=="mode"{print $3, $4, $5}' "$work/catalogue.txt" \
+  >"$work/modes.txt"
+[ -n "$device_name" ] && [ -s "$work/modes.txt" ] || fail "probe output unreadable"
+echo "first device: '$device_name', texture stages $max_textures, windowed $windowed," \
+     "$(wc -l <"$work/modes.txt") modes"
+
+# The stored mode when the device has it, else its first 640 x 480 mode, else its first.
+resolve_mode() {
+  awk -v w="$1" -v h="$2" -v d="$3" '
+    NR==1 {first=$0}
+    $1==640 && $2==480 && fallback=="" {fallback=$0}
+    $1==w && $2==h && $3==d {print; found=1; exit}
+    END {if (!found) print (fallback != "" ? fallback : first)}' "$work/modes.txt"
+}
+
+# expected_file MULTITEXTURE W H D TEXTUREDEPTH QUALITY COMPRESS WINDOW (requested values)
+expected_file() {
+  local multi=0 window=0 mode
+  [ "$1" != 0 ] && [ "$max_textures" -gt 1 ] && multi=1
+  [ "$8" != 0 ] && [ "$windowed" = 1 ] && window=1
+  read -r mw mh md < <(resolve_mode "$2" "$3" "$4")
+  printf 'VERSION=2\r\nDEVICE="%s"\r\nMULTITEXTURE=%s\r\nWIDTH=%s\r\nHEIGHT=%s\r\nCOLORDEPTH=%s\r\nTEXTUREDEPTH=%s\r\nTEXTUREQUALITY=%s\r\nTEXTURECOMPRESS=%s\r\nWINDOW=%s\r\n' \
+    "$device_name" "$multi" "$mw" "$mh" "$md" "$5" "$6" "$7" "$window"
+}
+
+# graphics_run KEY: starts the utility, opens the graphics run from the launcher
+# with Space, ends the graphic dialog with KEY, then closes the launcher.
+graphics_run() {
+  local key=$1 launcher dialog i
+  cd /
+  LANG=ko_KR.UTF-8 "$wine_run" "$game/velmora-config.exe" &
+  pid=$!
+  launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
+  press_key "$launcher" space
+  dialog=$(wait_for_window "Velmora Graphic Setting" 60) ||
+    fail "Space on the launcher did not open the graphic settings"
+  press_key "$dialog" "$key"
+  for i in $(seq 1 150); do
+    xdotool search --onlyvisible --name '^Velmora Graphic Setting$' >/dev/null 2>&1 || break
+    sleep 0.2
+  done
+  [ "$i" -lt 150 ] || fail "the graphic dialog stayed open after $key"
+  # No message box may follow (a failed save would show one).
+  sleep 0.5
+  if xdotool search --onlyvisible --name '^Error$' >/dev/null 2>&1; then
+    fail "an error message was shown after $key"
+  fi
+  launcher=$(wait_for_window "Velmora Config" 30) || fail "the launcher did not come back"
+  press_key "$launcher" Escape
+  wait_for_exit "$pid" 30
+  local code=$?
+  [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
+  [ $code -eq 0 ] || fail "exit code $code, expected 0"
+  pid=""
+}
+
+compare() {  # compare NAME EXPECTED-FILE ACTUAL-FILE
+  if ! cmp -s "$2" "$3"; then
+    echo "--- expected"; od -c "$2" | head -20
+    echo "--- written"; od -c "$3" | head -20
+    fail "$1: graphic.cfg differs"
+  fi
+  echo "PASS: $1"
+}
+
+# (a) No file: the first device, 640 x 480 x 16 or its fallback, first-run options.
+rm -f "$cfg"
+graphics_run Return
+[ -f "$cfg" ] || fail "(a) OK wrote no config\\graphic.cfg"
+expected_file 1 640 480 16 0 2 0 0 >"$work/expected-a"
+compare "(a) no file, OK" "$work/expected-a" "$cfg"
+
+# (b) Everything in the file is wrong for this machine.
+printf 'VERSION=7\r\nDEVICE="No Such Device 9000"\r\nMULTITEXTURE=7\r\nWIDTH=1234\r\nHEIGHT=567\r\nCOLORDEPTH=8\r\nTEXTUREDEPTH=24\r\nTEXTUREQUALITY=9\r\nTEXTURECOMPRESS=5\r\nWINDOW=1\r\n' >"$cfg"
+graphics_run Return
+expected_file 7 1234 567 8 0 4 1 1 >"$work/expected-b"
+compare "(b) unknown device, unsupported mode, out-of-range options, OK" "$work/expected-b" "$cfg"
+
+# (c) Cancel: a hand-edited file stays as it was, line ends and all.
+printf 'VERSION=1\nDEVICE="%s"\nWIDTH=800\nHEIGHT=600\n\n; hand-edited\r\nTEXTUREQUALITY=0' \
+  "$device_name" >"$cfg"
+cp "$cfg" "$work/expected-c"
+graphics_run Escape
+compare "(c) Cancel leaves the file byte for byte" "$work/expected-c" "$cfg"
+[ -z "$(ls "$game/config" | grep -v '^graphic.cfg$')" ] || fail "files left in config: $(ls "$game/config")"
+echo "PASS: graphics run end to end"
