@@ -1,0 +1,167 @@
+// How long the graphics button takes to show its dialog, against the DirectDraw
+// enumeration that it cannot avoid.
+//
+//  run:  RunGraphicSettings as the launcher calls it, from the call to the moment
+//        the graphic dialog is shown (the file read, the catalogue built and
+//        resolved, the dialog created and filled); the dialog is then cancelled.
+//  bare: the same DirectDraw / Direct3D calls with nothing kept: drivers, a
+//        DirectDraw and Direct3D object each, both capability records, every
+//        display mode and every 3D device, released again.
+//
+// Not a test: run it under the same Wine as the tests, on an X display:
+//   wine-run.sh tests/graphics/graphics_open_benchmark.exe [rounds]
+#include <windows.h>
+#include <ddraw.h>
+#include <d3d.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "graphics/display_catalogue.h"
+#include "graphics/graphic_settings_dialog.h"
+#include "launcher/launcher.h"
+#include "launcher/program_directory.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = {};
+  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// ---- the bare enumeration -------------------------------------------------------
+struct BareCounts {
+  int drivers = 0;
+  int modes = 0;
+  int devices = 0;
+};
+
+HRESULT WINAPI CountMode(LPDDSURFACEDESC2, LPVOID context) {
+  ++static_cast<BareCounts*>(context)->modes;
+  return DDENUMRET_OK;
+}
+
+HRESULT WINAPI CountDevice(LPSTR, LPSTR, LPD3DDEVICEDESC7, LPVOID context) {
+  ++static_cast<BareCounts*>(context)->devices;
+  return D3DENUMRET_OK;
+}
+
+BOOL WINAPI CountDriver(GUID* guid, LPSTR, LPSTR, LPVOID context, HMONITOR) {
+  BareCounts& counts = *static_cast<BareCounts*>(context);
+  IDirectDraw7* directDraw = nullptr;
+  if (DirectDrawCreateEx(guid, reinterpret_cast<LPVOID*>(&directDraw), IID_IDirectDraw7,
+                         nullptr) != DD_OK)
+    return DDENUMRET_OK;
+  IDirect3D7* direct3D = nullptr;
+  if (FAILED(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)))) {
+    directDraw->Release();
+    return DDENUMRET_OK;
+  }
+  ++counts.drivers;
+  DDCAPS_DX7 hardware = {}, emulation = {};
+  hardware.dwSize = emulation.dwSize = sizeof(DDCAPS_DX7);
+  directDraw->GetCaps(reinterpret_cast<LPDDCAPS>(&hardware), reinterpret_cast<LPDDCAPS>(&emulation));
+  directDraw->EnumDisplayModes(0, nullptr, &counts, CountMode);
+  direct3D->EnumDevices(CountDevice, &counts);
+  directDraw->Release();
+  direct3D->Release();
+  return DDENUMRET_OK;
+}
+
+BareCounts BareEnumeration() {
+  BareCounts counts;
+  DirectDrawEnumerateExA(CountDriver, &counts,
+                         DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
+                             DDENUM_NONDISPLAYDEVICES);
+  return counts;
+}
+
+// ---- the run, up to its dialog being shown ----------------------------------------
+// The modal loop tells the owner (the launcher, here a window of the benchmark)
+// with WM_ENTERIDLE once it has shown the dialog and found nothing left to do.
+// Hooks would tell the moment too, but they slow every message under Wine.
+double shownAt = 0;
+
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ENTERIDLE && wParam == MSGF_DIALOGBOX && shownAt == 0) {
+    HWND dialog = reinterpret_cast<HWND>(lParam);
+    if (IsWindowVisible(dialog)) {
+      shownAt = Now();
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeOwner() {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = OwnerProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"VelmoraBenchmarkOwner";
+  RegisterClassW(&windowClass);
+  return CreateWindowW(L"VelmoraBenchmarkOwner", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr,
+                       nullptr, windowClass.hInstance, nullptr);
+}
+
+double TimeRunUntilShown(HWND owner) {
+  shownAt = 0;
+  double start = Now();
+  RunGraphicSettings(owner);
+  return shownAt > 0 ? shownAt - start : -1;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int rounds = argc > 1 ? std::atoi(argv[1]) : 10;
+  if (rounds < 1) rounds = 1;
+  RegisterDialogControlClasses();
+  ProgramInstance = GetModuleHandleW(nullptr);
+  // A program directory of its own, with no settings file: the first-run case.
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  std::string directory = std::string(folder) + "velmora-graphics-benchmark\\";
+  CreateDirectoryA(directory.c_str(), nullptr);
+  CreateDirectoryA((directory + "config").c_str(), nullptr);
+  SetProgramDirectory(directory.c_str(), false, "");
+
+  // One round of each first, so neither pays for loading the DirectX libraries.
+  BareCounts counts = BareEnumeration();
+  HWND owner = MakeOwner();
+  if (TimeRunUntilShown(owner) < 0) {
+    std::printf("the graphic dialog was not shown (no hardware 3D device?)\n");
+    return 1;
+  }
+  std::vector<double> bare, run;
+  for (int i = 0; i < rounds; ++i) {
+    double start = Now();
+    BareEnumeration();
+    bare.push_back(Now() - start);
+    run.push_back(TimeRunUntilShown(owner));
+  }
+  double bareMedian = Median(bare), runMedian = Median(run);
+  std::printf("machine: %d drivers, %d display modes, %d 3D devices; %d rounds\n", counts.drivers,
+              counts.modes, counts.devices, rounds);
+  std::printf("bare DirectDraw enumeration: median %.2f ms (min %.2f, max %.2f)\n", bareMedian,
+              *std::min_element(bare.begin(), bare.end()), *std::max_element(bare.begin(), bare.end()));
+  std::printf("button press to dialog shown: median %.2f ms (min %.2f, max %.2f)\n", runMedian,
+              *std::min_element(run.begin(), run.end()), *std::max_element(run.begin(), run.end()));
+  std::printf("ratio: %.3f (limit 1.2)\n", runMedian / bareMedian);
+  DestroyWindow(owner);
+  RemoveDirectoryA((directory + "config").c_str());
+  RemoveDirectoryA(directory.c_str());
+  return runMedian / bareMedian < 1.2 ? 0 : 2;
+}
