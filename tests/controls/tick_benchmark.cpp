@@ -1,0 +1,135 @@
+// Cost of one 16 ms tick of the control dialog (poll, detection, at most one
+// selection) and of the calibration dialog (poll, thumb), with a scripted
+// wheel, the real dialogs and Wine's controls, mean over many ticks sent as
+// WM_TIMER:
+//  1. control dialog, wheel at rest, a list focused: poll and eight compares;
+//  2. control dialog, the wheel swinging past the threshold or pressing a
+//     button every tick: one list selection per tick (the most a tick does);
+//  3. calibration dialog on a whole axis that moves every tick.
+// Usage: tick_benchmark [ticks]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "controls/calibration_dialog.h"
+#include "controls/control_settings_dialog.h"
+#include "controls/control_settings_file.h"
+#include "launcher/launcher.h"
+#include "resources/resource_ids.h"
+#include "tests/fakes/fake_dinput.h"
+
+namespace {
+
+constexpr double kTickMicroseconds = 16000.0;
+
+using Move = void (*)(DIJOYSTATE&, long);
+
+void Rest(DIJOYSTATE& state, long) { std::memset(&state, 0, sizeof state); }
+
+// Alternates the steering past the threshold on both sides and a button, so
+// the focused list changes its selection on every tick.
+void Swing(DIJOYSTATE& state, long tick) {
+  std::memset(&state, 0, sizeof state);
+  switch (tick % 3) {
+    case 0: state.lX = -900; break;
+    case 1: state.lX = 900; break;
+    default: state.rgbButtons[tick % 12] = 0x80; break;
+  }
+}
+
+void Sweep(DIJOYSTATE& state, long tick) {
+  state.lX = static_cast<LONG>(tick % 2001) - 1000;
+}
+
+double MeanMicroseconds(HWND window, FakeJoystick& wheel, Move move, long ticks,
+                        void (*beforeTick)(HWND)) {
+  for (long i = 0; i < 1000; ++i) {  // warm caches and pages
+    move(wheel.state, i);
+    if (beforeTick != nullptr) beforeTick(window);
+    SendMessageW(window, WM_TIMER, kControlTimerId, 0);
+  }
+  LARGE_INTEGER rate, start, end;
+  QueryPerformanceFrequency(&rate);
+  QueryPerformanceCounter(&start);
+  for (long i = 0; i < ticks; ++i) {
+    move(wheel.state, i);
+    if (beforeTick != nullptr) beforeTick(window);
+    SendMessageW(window, WM_TIMER, kControlTimerId, 0);
+  }
+  QueryPerformanceCounter(&end);
+  return static_cast<double>(end.QuadPart - start.QuadPart) * 1e6 /
+         static_cast<double>(rate.QuadPart) / static_cast<double>(ticks);
+}
+
+// Detection selects only a row that differs from the one shown, so with a
+// steady swing the previous tick's row is cleared to make every tick select.
+void ClearTarget(HWND dialog) {
+  SendDlgItemMessageW(dialog, DetectionTarget, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+void Report(const char* what, long ticks, double perTick) {
+  std::printf("%-52s %7ld ticks, mean %8.3f us per tick, %.4f%% of the 16 ms period\n", what,
+              ticks, perTick, perTick / kTickMicroseconds * 100.0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long ticks = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 20000;
+  if (ticks <= 0) ticks = 20000;
+  ProgramInstance = GetModuleHandleW(nullptr);
+  RegisterDialogControlClasses();
+
+  FakeDirectInputScope fake;
+  FakeJoystick& wheel = AddFakeJoystick("Benchmark Wheel");
+  wheel.devType = DIDEVTYPE_JOYSTICK | (DIDEVTYPEJOYSTICK_WHEEL << 8);
+  wheel.buttons = 12;
+  SetAxes(wheel, {0, 4, 8, 12, 16, 20, 24, 28});
+
+  std::memset(&ControlSettings, 0, sizeof ControlSettings);
+  ControlSettingsLoaded = 0;
+  HWND control = CreateDialogParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONTROL_SETTINGS),
+                                    nullptr, ControlSettingsDialogProc, 0);
+  if (control == nullptr || ControlManager == nullptr || ControlManager->joystickCount != 1) {
+    std::printf("the control dialog did not open on the scripted wheel\n");
+    return 1;
+  }
+  SendDlgItemMessageW(control, IDC_CONTROL_DEVICE, CB_SETCURSEL, 1, 0);
+  SendMessageW(control, WM_COMMAND, MAKEWPARAM(IDC_CONTROL_DEVICE, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(control, IDC_CONTROL_DEVICE)));
+  SendMessageW(control, WM_COMMAND, MAKEWPARAM(IDC_CONTROL_LEFT, CBN_SETFOCUS),
+               reinterpret_cast<LPARAM>(GetDlgItem(control, IDC_CONTROL_LEFT)));
+
+  Report("control dialog, wheel at rest", ticks,
+         MeanMicroseconds(control, wheel, Rest, ticks, nullptr));
+  double swing = MeanMicroseconds(control, wheel, Swing, ticks, ClearTarget);
+  double clearOnly = 0.0;
+  {
+    // The clearing itself, measured alone, is taken off the swing figure.
+    LARGE_INTEGER rate, start, end;
+    QueryPerformanceFrequency(&rate);
+    QueryPerformanceCounter(&start);
+    for (long i = 0; i < ticks; ++i) ClearTarget(control);
+    QueryPerformanceCounter(&end);
+    clearOnly = static_cast<double>(end.QuadPart - start.QuadPart) * 1e6 /
+                static_cast<double>(rate.QuadPart) / static_cast<double>(ticks);
+  }
+  Report("control dialog, a selection on every tick", ticks, swing - clearOnly);
+
+  CalibrationState.calibrationInput = 3;
+  CalibrationState.rawMinimum = -1000;
+  CalibrationState.rawMaximum = 1000;
+  HWND calibration = CreateDialogParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CALIBRATION),
+                                        control, CalibrationDialogProc, 0);
+  if (calibration == nullptr) {
+    std::printf("the calibration dialog did not open\n");
+    return 1;
+  }
+  Report("calibration dialog, whole axis sweeping", ticks,
+         MeanMicroseconds(calibration, wheel, Sweep, ticks, nullptr));
+  DestroyWindow(calibration);
+  DestroyWindow(control);
+  return 0;
+}
