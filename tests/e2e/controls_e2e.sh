@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The controls run of the built utility, driven from the launcher with the
+# keyboard as a player would (no joystick exists here), and the input.cfg it
+# leaves behind compared byte for byte:
+#  (a) no file, OK: the keyboard preset in thirteen CR LF lines;
+#  (b) a file naming a joystick that is not attached, OK: the keyboard preset;
+#  (c) a file, Cancel: the file as it was.
+# Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper>
+set -uo pipefail
+exe=$1
+wine_run=$2
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/window.sh"
+
+pid=""
+fail() { echo "FAIL: $*"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+game="$work/Velmora Game"
+mkdir -p "$game/config"
+cp "$exe" "$game/velmora-config.exe"
+input="$game/config/input.cfg"
+
+# "キーボード" in code page 932, as the game compares it.
+keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'
+printf 'VERSION=1\r\nDEVICE="%s"\r\nFORCEFEEDBACK=0\r\nLEFT=111,0,0,-1000\r\nRIGHT=112,0,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
+  "$keyboard" >"$work/keyboard-preset.cfg"
+
+# gone WINDOW SECONDS: waits until the X window no longer exists or is hidden.
+gone() {
+  local i
+  for i in $(seq 1 $(($2 * 5))); do
+    xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+    xdotool search --onlyvisible --name '^Velmora Key Setting$' 2>/dev/null | grep -qx "$1" || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# run_controls KEY: starts the utility, opens the controls run from the
+# launcher (Tab to "컨트롤 설정", Space), ends the control dialog with KEY
+# (Return: OK, the default button; Escape: Cancel), then quits the launcher.
+run_controls() {
+  local key=$1 launcher controls code
+  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe") &
+  pid=$!
+  launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
+  press_key "$launcher" Tab
+  press_key "$launcher" space
+  controls=$(wait_for_window "Velmora Key Setting" 30) || fail "the control dialog did not appear"
+  sleep 0.5
+  press_key "$controls" "$key"
+  gone "$controls" 20 || fail "the control dialog stayed open after $key"
+  launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not come back"
+  press_key "$launcher" Escape
+  wait_for_exit "$pid" 30
+  code=$?
+  [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
+  [ $code -eq 0 ] || fail "exit code $code, expected 0"
+  pid=""
+}
+
+same_bytes() {  # same_bytes EXPECTED ACTUAL WHAT
+  if ! cmp -s "$1" "$2"; then
+    echo "expected:"; od -c "$1" | head -20
+    echo "written:"; od -c "$2" 2>/dev/null | head -20
+    fail "$3"
+  fi
+}
+
+# (a) No file: OK writes the keyboard preset.
+rm -f "$input"
+run_controls Return
+[ -f "$input" ] || fail "(a) OK wrote no config/input.cfg"
+same_bytes "$work/keyboard-preset.cfg" "$input" "(a) input.cfg differs from the keyboard preset"
+echo "PASS (a): no file, OK wrote the thirteen-line keyboard preset"
+
+# (b) A file naming a joystick that is not attached: the keyboard preset.
+printf 'VERSION=1\r\nDEVICE="Velmora Racing Wheel"\r\nFORCEFEEDBACK=1\r\nLEFT=1,1,12,-980\r\nRIGHT=2,1,-12,980\r\nACCELE=4,1,0,-1000\r\nBRAKE=5,1,0,1000\r\nSHIFTUP=33\r\nSHIFTDOWN=32\r\nSIDEBRAKE=26\r\nLIGHT=29\r\nVIEWUP=27\r\nVIEWDOWN=28\r\n' \
+  >"$input"
+run_controls Return
+same_bytes "$work/keyboard-preset.cfg" "$input" "(b) input.cfg is not the keyboard preset"
+echo "PASS (b): a joystick no longer attached, OK wrote the keyboard preset"
+
+# (c) Cancel leaves a file alone, even one the utility would never write.
+printf 'VERSION=9\nDEVICE="Velmora Racing Wheel"\nLEFT=3,1,-7,7\n; kept as it is\n' >"$input"
+cp "$input" "$work/before-cancel.cfg"
+run_controls Escape
+same_bytes "$work/before-cancel.cfg" "$input" "(c) Cancel changed input.cfg"
+[ ! -e "$input.tmp" ] || fail "(c) a temporary file was left beside input.cfg"
+echo "PASS (c): Cancel left input.cfg byte for byte"
