@@ -119,7 +119,6 @@ void SelectDetectedRow(HWND dialog, int32_t row) {
 // ---- WM_INITDIALOG ---------------------------------------------------------
 
 bool CreateManager(HWND dialog) {
-  if (ControlManager != nullptr) return false;  // another control dialog owns it
   ControlManager = new (managerStorage) InputManager();
   managerOwner = dialog;
   return ControlManager->Initialize(ProgramInstance, dialog);
@@ -179,6 +178,11 @@ void RestoreDevice(HWND dialog) {
 }
 
 BOOL OnInitDialog(HWND dialog) {
+  if (ControlManager != nullptr) {
+    // Another control dialog is open and owns the devices and this state.
+    EndDialog(dialog, -1);
+    return FALSE;
+  }
   SelectedDeviceRow = 0;
   DetectionTarget = 0;
   ControlTimer = 0;
@@ -329,15 +333,16 @@ BOOL OnCommand(HWND dialog, int id, WORD notification) {
 // ---- WM_DESTROY ------------------------------------------------------------
 
 BOOL OnDestroy(HWND dialog) {
+  if (managerOwner != dialog) return TRUE;  // a second dialog that never took over
   if (ControlTimer != 0) {
     KillTimer(dialog, ControlTimer);
     ControlTimer = 0;
   }
-  if (ControlManager != nullptr && managerOwner == dialog) {
+  if (ControlManager != nullptr) {
     ControlManager->~InputManager();  // releases every device
     ControlManager = nullptr;
-    managerOwner = nullptr;
   }
+  managerOwner = nullptr;
   DetectionTarget = 0;
   return TRUE;
 }

@@ -131,6 +131,23 @@ TEST_F(ControlDialogTest, OpensOnTheKeyboardPresetWithoutAFileAndReleasesAllOnCl
   EXPECT_EQ(0, FakeOverReleases());
 }
 
+TEST_F(ControlDialogTest, ASecondControlDialogLeavesTheFirstOneItsDevices) {
+  AddWheel("Wheel");
+  HWND first = Open();
+  ChooseListRow(first, IDC_CONTROL_DEVICE, 1);
+  InputManager* manager = ControlManager;
+  HWND second = OpenControlDialog();
+  ASSERT_NE(nullptr, second);
+  DestroyWindow(second);
+  EXPECT_EQ(manager, ControlManager);
+  EXPECT_EQ(kControlTimerId, ControlTimer);
+  EXPECT_EQ(1, SelectedDeviceRow);
+  FocusList(first, IDC_CONTROL_LEFT);
+  FakeJoystickAt(0).state.lY = 900;
+  Tick(first);
+  EXPECT_EQ(5, Selection(first, IDC_CONTROL_LEFT));
+}
+
 struct DeviceCase {
   const char* name;
   int subtype;
