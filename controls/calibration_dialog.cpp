@@ -32,16 +32,7 @@ bool IsAxisRow(int32_t row) { return row >= 1 && row < kFirstButtonRow; }
 
 // Value of axis row `row` (1..24) in `state`: the group of three picks the axis.
 int32_t AxisOfRow(const DIJOYSTATE& state, int32_t row) {
-  switch ((row - 1) / 3) {
-    case 0: return state.lX;
-    case 1: return state.lY;
-    case 2: return state.lZ;
-    case 3: return state.lRx;
-    case 4: return state.lRy;
-    case 5: return state.lRz;
-    case 6: return state.rglSlider[0];
-    default: return state.rglSlider[1];
-  }
+  return JoystickAxisValue(state, (row - 1) / 3);
 }
 
 bool ButtonDown(const DIJOYSTATE& state, int32_t row) {

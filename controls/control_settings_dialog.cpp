@@ -71,17 +71,6 @@ void SetModeListsEnabled(HWND dialog, bool enabled) {
   }
 }
 
-void ResetCalibrationPairs() {
-  ControlSettings.left.calibMin = 0;
-  ControlSettings.left.calibMax = -1000;
-  ControlSettings.right.calibMin = 0;
-  ControlSettings.right.calibMax = 1000;
-  ControlSettings.accele.calibMin = 0;
-  ControlSettings.accele.calibMax = -1000;
-  ControlSettings.brake.calibMin = 0;
-  ControlSettings.brake.calibMax = 1000;
-}
-
 // Makes device row `row` the selected one: its inputs in the function lists,
 // and polling pointed at its controller (none for the keyboard).
 void ShowDeviceInputs(HWND dialog, int32_t row) {
@@ -92,20 +81,6 @@ void ShowDeviceInputs(HWND dialog, int32_t row) {
   } else {
     FillFunctionCombos(dialog, JoystickInputTable);
     ControlManager->currentJoystick = row - 1;
-  }
-}
-
-int32_t AxisValue(const DIJOYSTATE& state, int axis) {
-  switch (axis) {
-    case 0: return state.lX;
-    case 1: return state.lY;
-    case 2: return state.lZ;
-    case 3: return state.lRx;
-    case 4: return state.lRy;
-    case 5: return state.lRz;
-    case 6: return state.rglSlider[0];
-    case 7: return state.rglSlider[1];
-    default: return 0;
   }
 }
 
@@ -388,7 +363,7 @@ void ApplyPreset(HWND dialog, int32_t row) {
     EnableControl(dialog, AxisModeComboIds[i].calibrateButtonId, analog);
   }
   SetModeListsEnabled(dialog, row != 0);
-  ResetCalibrationPairs();
+  SetDefaultCalibrationPairs(ControlSettings);
 }
 
 void ApplyLoadedSettings(HWND dialog) {
@@ -429,7 +404,7 @@ const DIJOYSTATE* SelectedJoystickState() {
 void CaptureBaselines() {
   const DIJOYSTATE* state = SelectedJoystickState();
   for (int k = 0; k < kJoystickAxisCount; ++k) {
-    AxisWatches[k].baseline = state != nullptr ? AxisValue(*state, k) : 0;
+    AxisWatches[k].baseline = state != nullptr ? JoystickAxisValue(*state, k) : 0;
     AxisWatches[k].seenNegative = 0;
     AxisWatches[k].seenPositive = 0;
   }
@@ -440,7 +415,7 @@ int32_t DetectMovedAxis() {
   if (state == nullptr) return 0;
   for (int k = 0; k < kJoystickAxisCount; ++k) {
     AxisWatch& watch = AxisWatches[k];
-    int32_t value = AxisValue(*state, k);
+    int32_t value = JoystickAxisValue(*state, k);
     // 64-bit, so no reading a device may report can overflow the distance.
     int64_t travel = static_cast<int64_t>(watch.baseline) - value;
     if (travel < 0) travel = -travel;

@@ -110,6 +110,17 @@ bool SaveControlSettings(const char* path, const ControlSettingsRecord& settings
   return FinishSettingsFile(writer);
 }
 
+void SetDefaultCalibrationPairs(ControlSettingsRecord& settings) {
+  settings.left.calibMin = 0;
+  settings.left.calibMax = -kAxisEnd;
+  settings.right.calibMin = 0;
+  settings.right.calibMax = kAxisEnd;
+  settings.accele.calibMin = 0;
+  settings.accele.calibMax = -kAxisEnd;
+  settings.brake.calibMin = 0;
+  settings.brake.calibMax = kAxisEnd;
+}
+
 void PrepareControlSettings() {
   std::memset(&ControlSettings, 0, sizeof ControlSettings);
   ControlSettings.version = kControlFileVersion;
@@ -117,13 +128,6 @@ void PrepareControlSettings() {
     ControlSettingsLoaded = 1;
     return;
   }
-  ControlSettings.left.calibMin = 0;
-  ControlSettings.left.calibMax = -kAxisEnd;
-  ControlSettings.right.calibMin = 0;
-  ControlSettings.right.calibMax = kAxisEnd;
-  ControlSettings.accele.calibMin = 0;
-  ControlSettings.accele.calibMax = -kAxisEnd;
-  ControlSettings.brake.calibMin = 0;
-  ControlSettings.brake.calibMax = kAxisEnd;
+  SetDefaultCalibrationPairs(ControlSettings);
   ControlSettingsLoaded = 0;
 }

@@ -44,6 +44,11 @@ extern const char* const ControlKeyTable[];
 // The version every new record starts with.
 constexpr int32_t kControlFileVersion = 1;
 
+// The calibration pairs of a controller never calibrated: steering left and the
+// accelerator 0 to -1000, steering right and the brake 0 to 1000. A run without
+// a file starts from them, and applying a device's preset restores them.
+void SetDefaultCalibrationPairs(ControlSettingsRecord& settings);
+
 // Reads `path` into `settings`; only fields whose key occurs change, and no
 // value is range-checked. True when the file was read (an empty one included).
 bool LoadControlSettings(const char* path, ControlSettingsRecord& settings);

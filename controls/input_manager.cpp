@@ -135,6 +135,20 @@ static BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) 
   return DIENUM_CONTINUE;
 }
 
+int32_t JoystickAxisValue(const DIJOYSTATE& state, int axis) {
+  switch (axis) {
+    case 0: return state.lX;
+    case 1: return state.lY;
+    case 2: return state.lZ;
+    case 3: return state.lRx;
+    case 4: return state.lRy;
+    case 5: return state.lRz;
+    case 6: return state.rglSlider[0];
+    case 7: return state.rglSlider[1];
+    default: return 0;
+  }
+}
+
 bool InputManager::Initialize(HINSTANCE instance, HWND owner) {
   // A second Initialize starts again from empty instead of leaking the first set.
   if (directInput != nullptr || keyboardDevice != nullptr || joystickCount != 0) Shutdown();

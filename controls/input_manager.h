@@ -37,6 +37,11 @@ struct JoystickRecord {
   int32_t buttonCount;     // dwButtons as reported, not limited to 32
 };
 
+// Value of axis `axis` of `state`, in the order lX, lY, lZ, lRx, lRy, lRz,
+// slider 0, slider 1 (0 to 7; any other number reads 0). The input table's axis
+// rows and the dialogs' detection use this one order.
+int32_t JoystickAxisValue(const DIJOYSTATE& state, int axis);
+
 // Device rows: row 0 is the keyboard, row r >= 1 is controller r - 1.
 class InputManager {
  public:
