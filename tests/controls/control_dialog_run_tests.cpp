@@ -14,27 +14,13 @@
 #include "launcher/program_directory.h"
 #include "resources/resource_ids.h"
 #include "tests/controls/control_dialog_support.h"
+#include "tests/controls/first_run_input_file.h"
 #include "tests/settings/settings_test_files.h"
 
 namespace {
 
-const std::string kKeyboard = "\x83\x4C\x81\x5B\x83\x7B\x81\x5B\x83\x68";  // キーボード
-
 // What a first run without a file writes when the player keeps the keyboard.
-const std::string kKeyboardPresetFile =
-    "VERSION=1\r\n"
-    "DEVICE=\"" + kKeyboard + "\"\r\n"
-    "FORCEFEEDBACK=0\r\n"
-    "LEFT=111,0,0,-1000\r\n"
-    "RIGHT=112,0,0,1000\r\n"
-    "ACCELE=45,0,0,-1000\r\n"
-    "BRAKE=44,0,0,1000\r\n"
-    "SHIFTUP=114\r\n"
-    "SHIFTDOWN=109\r\n"
-    "SIDEBRAKE=46\r\n"
-    "LIGHT=32\r\n"
-    "VIEWUP=30\r\n"
-    "VIEWDOWN=31\r\n";
+const std::string kKeyboardPresetFile = kFirstRunKeyboardFile;
 
 const std::string kWheelPresetFile =
     "VERSION=1\r\n"

@@ -13,6 +13,7 @@
 #include "controls/control_settings_file.h"
 #include "controls/input_tables.h"
 #include "launcher/program_directory.h"
+#include "tests/controls/first_run_input_file.h"
 #include "tests/settings/settings_test_files.h"
 
 namespace {
@@ -81,20 +82,6 @@ void SetDevice(ControlSettingsRecord& r, const char* name) {
   std::strcpy(r.device, name);
 }
 
-const char kKeyboardFile[] =
-    "VERSION=1\r\n"
-    "DEVICE=\"\x83\x4C\x81\x5B\x83\x7B\x81\x5B\x83\x68\"\r\n"  // キーボード
-    "FORCEFEEDBACK=0\r\n"
-    "LEFT=111,0,0,-1000\r\n"
-    "RIGHT=112,0,0,1000\r\n"
-    "ACCELE=45,0,0,-1000\r\n"
-    "BRAKE=44,0,0,1000\r\n"
-    "SHIFTUP=114\r\n"
-    "SHIFTDOWN=109\r\n"
-    "SIDEBRAKE=46\r\n"
-    "LIGHT=32\r\n"
-    "VIEWUP=30\r\n"
-    "VIEWDOWN=31\r\n";
 
 TEST(ControlSettingsFileTest, RecordLayoutIsTheFilesFieldOrder) {
   EXPECT_EQ(356u, sizeof(ControlSettingsRecord));
@@ -201,7 +188,7 @@ TEST(ControlSettingsFileTest, LoadStoresWhatTheFileSays) {
        }},
       {"reading stops at a NUL byte", std::string("LEFT=1\r\n\0RIGHT=2\r\n", 19),
        [](ControlSettingsRecord& r) { r.left = {1, 0, 0, 0}; }},
-      {"the keyboard's file", kKeyboardFile,
+      {"the keyboard's file", kFirstRunKeyboardFile,
        [](ControlSettingsRecord& r) {
          r.version = 1;
          SetDevice(r, KeyboardDeviceName);
@@ -341,7 +328,7 @@ TEST(ControlSettingsFileTest, FirstRunWithTheKeyboardPresetByteForByte) {
   ASSERT_TRUE(SaveControlSettings(path.c_str(), ControlSettings));
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(path, bytes));
-  EXPECT_EQ(std::string(kKeyboardFile), bytes);
+  EXPECT_EQ(std::string(kFirstRunKeyboardFile), bytes);
 
   // The next run reads back exactly what was saved.
   ControlSettingsRecord saved = ControlSettings;
