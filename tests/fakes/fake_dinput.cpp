@@ -42,20 +42,17 @@ void InitDevice(FakeDevice& device) {
   device.readAfterScript = DI_OK;
 }
 
-class FakeDeviceObject : public IDirectInputDevice7A {
+// What both fake objects share: COM reference counting that counts a release
+// past zero and any call on a released object, and logs every release.
+template <class Interface>
+class CountedFake : public Interface {
  public:
-  void Start(int device, int serial) {
-    device_ = device;
-    serial_ = serial;
-    refs_ = 1;
-  }
   void Clear() { refs_ = 0; }
   bool InUse() const { return refs_ > 0; }
 
-  // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     Touch();
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDirectInputDevice7A)) {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, OwnInterface())) {
       AddRef();
       *out = this;
       return S_OK;
@@ -73,9 +70,31 @@ class FakeDeviceObject : public IDirectInputDevice7A {
       return 0;
     }
     --refs_;
-    LogRelease(device_ == kKeyboardIndex ? kFakeObjectKeyboard : kFakeObjectJoystick,
-               device_ == kKeyboardIndex ? -1 : device_, serial_, static_cast<ULONG>(refs_));
+    LogReleased(static_cast<ULONG>(refs_));
     return static_cast<ULONG>(refs_);
+  }
+
+ protected:
+  virtual REFIID OwnInterface() const = 0;
+  virtual void LogReleased(ULONG refsAfter) const = 0;
+  void Touch() const {
+    if (refs_ <= 0) ++world.useAfterRelease;
+  }
+  HRESULT Unused() const {
+    Touch();
+    return E_NOTIMPL;
+  }
+
+  int serial_ = 0;
+  LONG refs_ = 0;
+};
+
+class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
+ public:
+  void Start(int device, int serial) {
+    device_ = device;
+    serial_ = serial;
+    refs_ = 1;
   }
 
   // IDirectInputDevice
@@ -234,51 +253,22 @@ class FakeDeviceObject : public IDirectInputDevice7A {
   }
 
  private:
+  REFIID OwnInterface() const override { return IID_IDirectInputDevice7A; }
+  void LogReleased(ULONG refsAfter) const override {
+    bool keyboard = device_ == kKeyboardIndex;
+    LogRelease(keyboard ? kFakeObjectKeyboard : kFakeObjectJoystick, keyboard ? -1 : device_,
+               serial_, refsAfter);
+  }
   FakeDevice& Device() { return DeviceAt(device_); }
-  void Touch() {
-    if (refs_ <= 0) ++world.useAfterRelease;
-  }
-  HRESULT Unused() {
-    Touch();
-    return E_NOTIMPL;
-  }
 
   int device_ = 0;
-  int serial_ = 0;
-  LONG refs_ = 0;
 };
 
-class FakeInputObject : public IDirectInput7A {
+class FakeInputObject : public CountedFake<IDirectInput7A> {
  public:
   void Start(int serial) {
     serial_ = serial;
     refs_ = 1;
-  }
-  void Clear() { refs_ = 0; }
-  bool InUse() const { return refs_ > 0; }
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    Touch();
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDirectInput7A)) {
-      AddRef();
-      *out = this;
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override {
-    Touch();
-    return static_cast<ULONG>(++refs_);
-  }
-  STDMETHODIMP_(ULONG) Release() override {
-    if (refs_ <= 0) {
-      ++world.overReleases;
-      return 0;
-    }
-    --refs_;
-    LogRelease(kFakeObjectDirectInput, -1, serial_, static_cast<ULONG>(refs_));
-    return static_cast<ULONG>(refs_);
   }
 
   STDMETHODIMP CreateDevice(REFGUID, LPDIRECTINPUTDEVICEA*, LPUNKNOWN) override {
@@ -293,16 +283,10 @@ class FakeInputObject : public IDirectInput7A {
   STDMETHODIMP CreateDeviceEx(REFGUID guid, REFIID iid, LPVOID* out, LPUNKNOWN outer) override;
 
  private:
-  void Touch() {
-    if (refs_ <= 0) ++world.useAfterRelease;
+  REFIID OwnInterface() const override { return IID_IDirectInput7A; }
+  void LogReleased(ULONG refsAfter) const override {
+    LogRelease(kFakeObjectDirectInput, -1, serial_, refsAfter);
   }
-  HRESULT Unused() {
-    Touch();
-    return E_NOTIMPL;
-  }
-
-  int serial_ = 0;
-  LONG refs_ = 0;
 };
 
 FakeDeviceObject deviceObjects[kMaxDeviceObjects];
