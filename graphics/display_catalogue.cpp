@@ -134,7 +134,7 @@ BOOL WINAPI AddDisplayDriver(GUID* driverGuid, LPSTR description, LPSTR, LPVOID,
   }
   FreeModes(shared);
 
-  // Released in the reverse order of their creation.
+  // The DirectDraw object first, then the Direct3D interface taken from it.
   directDraw->Release();
   direct3D->Release();
   return DisplayDeviceCatalogue.count < kDisplayDeviceCapacity ? DDENUMRET_OK : DDENUMRET_CANCEL;
