@@ -26,4 +26,8 @@ prepare_wine_prefix() {
     echo "preparing the Wine prefix (first time only)..."
   fi
   "$WIN_BUILD/wine-run.sh" wineboot </dev/null >/dev/null 2>&1 || true
+  # A test program that faults prints Wine's backtrace and fails at once,
+  # instead of waiting on a crash dialog nobody can see until its timeout.
+  "$WIN_BUILD/wine-run.sh" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+    /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
 }

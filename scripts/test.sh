@@ -26,4 +26,11 @@ mkdir -p "$WINEPREFIX"
 wineserver -p
 prepare_wine_prefix
 
-ctest --test-dir "$WIN_BUILD" --output-on-failure "$@"
+rm -f "$WIN_BUILD/wine-deaths.log"
+status=0
+ctest --test-dir "$WIN_BUILD" --output-on-failure "$@" || status=$?
+if [ -s "$WIN_BUILD/wine-deaths.log" ]; then
+  echo "Wine itself died under these test programs, which were run once more:"
+  cat "$WIN_BUILD/wine-deaths.log"
+fi
+exit "$status"

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Checks how test programs are run under Wine (wine-test.sh): a fault in a
+# program fails it at once with Wine's backtrace and is never run again, while a
+# Wine process killed by a signal is logged and run exactly once more.
+# Arguments: wine-test.sh, wine-run.sh, fault_probe.exe.
+set -uo pipefail
+wrapper=$1 wine_run=$2 probe=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# A runner standing in for wine-run.sh: each call is counted, and the call
+# numbers listed in $work/die are killed by SIGSEGV, as Wine's runtime was.
+cat >"$work/runner.sh" <<'RUNNER'
+#!/bin/sh
+count=$(($(cat "$WORK/calls" 2>/dev/null || echo 0) + 1))
+echo "$count" >"$WORK/calls"
+echo "runner call $count: $*"
+if grep -qx "$count" "$WORK/die" 2>/dev/null; then kill -SEGV $$; fi
+exit "${EXIT_STATUS:-0}"
+RUNNER
+chmod +x "$work/runner.sh"
+
+# name | calls that die | runner's own exit status | expected status | expected calls | log lines
+cases=(
+  "passes|none|0|0|1|0"
+  "fails-with-a-test-failure|none|1|1|1|0"
+  "wine-dies-once|1|0|0|2|1"
+  "wine-dies-once-then-a-failure|1|1|1|2|1"
+  "wine-dies-twice|1 2|0|139|2|1"
+)
+for row in "${cases[@]}"; do
+  IFS='|' read -r name die exit_status want_status want_calls want_log <<<"$row"
+  rm -f "$work/calls" "$work/die" "$work/deaths.log"
+  for n in $die; do [ "$n" = none ] || echo "$n" >>"$work/die"; done
+  # In a subshell whose stderr is dropped: bash reports a child killed by a signal.
+  (WORK=$work EXIT_STATUS=$exit_status VELMORA_WINE_RUN="$work/runner.sh" \
+     VELMORA_WINE_DEATHS_LOG="$work/deaths.log" "$wrapper" program.exe --gtest_filter=X \
+     >"$work/out" 2>&1) 2>/dev/null
+  status=$?
+  calls=$(cat "$work/calls")
+  log_lines=$(cat "$work/deaths.log" 2>/dev/null | wc -l)
+  [ "$status" = "$want_status" ] || fail "$name: status $status, expected $want_status"
+  [ "$calls" = "$want_calls" ] || fail "$name: $calls runs, expected $want_calls"
+  [ "$log_lines" = "$want_log" ] || fail "$name: $log_lines log lines, expected $want_log"
+  if [ "$want_log" = 1 ] && ! grep -q "signal 11 running: program.exe --gtest_filter=X" "$work/deaths.log"; then
+    fail "$name: the log does not name the signal and the program: $(cat "$work/deaths.log")"
+  fi
+  if [ "$calls" = 2 ] && [ "$(grep -c '^runner call [12]: program.exe --gtest_filter=X$' "$work/out")" != 2 ]; then
+    fail "$name: the second run did not get the same arguments"
+  fi
+done
+
+# Under the real Wine of this build: a program that faults ends promptly with
+# the access violation's code (0xC0000005, seen as 5) and a backtrace, not with
+# a signal and not by waiting on a crash dialog.
+start=$(date +%s)
+timeout 60 "$wine_run" "$probe" >"$work/probe.out" 2>&1
+status=$?
+elapsed=$(($(date +%s) - start))
+[ "$status" = 5 ] || fail "fault_probe under Wine: status $status, expected 5"
+[ "$elapsed" -lt 30 ] || fail "fault_probe under Wine took ${elapsed}s"
+grep -q "Backtrace" "$work/probe.out" || fail "fault_probe under Wine printed no backtrace"
+
+if [ "$failures" -ne 0 ]; then
+  echo "--- fault_probe output"; cat "$work/probe.out"
+  exit 1
+fi
+echo "wine_test_check: all cases passed"
