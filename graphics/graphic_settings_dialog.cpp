@@ -103,11 +103,15 @@ void OnInitDialog(HWND dialog) {
 }
 
 // Copies every control back into GraphicSettings. A list that reports no
-// selection keeps the value it stands for, instead of indexing with CB_ERR.
+// selection keeps the value it stands for, instead of indexing with CB_ERR; for
+// the device list that is the device whose modes the mode list shows.
 void OnOk(HWND dialog) {
   GraphicSettingsRecord& s = GraphicSettings;
   LRESULT deviceRow = SelectedRow(dialog, IDC_GRAPHIC_DEVICE);
-  if (IsCatalogueRow(deviceRow)) s.device = static_cast<int32_t>(deviceRow);
+  if (IsCatalogueRow(deviceRow))
+    s.device = static_cast<int32_t>(deviceRow);
+  else if (IsCatalogueRow(CurrentDeviceRow))
+    s.device = CurrentDeviceRow;
   const DisplayModeEntry* mode = ModeAtRow(s.device, SelectedRow(dialog, IDC_GRAPHIC_MODE));
   if (mode != nullptr) RememberMode(*mode);
   LRESULT depthRow = SelectedRow(dialog, IDC_GRAPHIC_TEXTURE_DEPTH);

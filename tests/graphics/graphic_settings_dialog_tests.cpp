@@ -343,4 +343,19 @@ TEST_F(GraphicDialogTest, ListWithoutSelectionKeepsItsValue) {
   }
 }
 
+// The mode list belongs to the device last picked; with the device list then
+// reporting no selection, OK stores that device and a mode of its own list, not
+// the device the dialog opened on with a row of the wrong list.
+TEST_F(GraphicDialogTest, DeviceListWithoutSelectionKeepsTheDeviceOnShow) {
+  HWND dialog = Open(R{2, 1, 1, 0, 1024, 768, 32, 32, 3, 1});
+  ASSERT_NE(nullptr, dialog);
+  Pick(dialog, IDC_GRAPHIC_DEVICE, 1);
+  ASSERT_EQ(kNoMultiModes, Rows(dialog, IDC_GRAPHIC_MODE));
+  Pick(dialog, IDC_GRAPHIC_MODE, 1);
+  SendDlgItemMessageW(dialog, IDC_GRAPHIC_DEVICE, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  ASSERT_EQ(CB_ERR, Selected(dialog, IDC_GRAPHIC_DEVICE));
+  Click(dialog, IDOK);
+  EXPECT_EQ(Fields(R{1, 0, 1, 0, 800, 600, 16, 32, 3, 1}), Fields(GraphicSettings));
+}
+
 }  // namespace
