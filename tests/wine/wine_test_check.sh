@@ -21,6 +21,7 @@ if grep -qx "$count" "$WORK/die" 2>/dev/null; then kill -SEGV $$; fi
 exit "${EXIT_STATUS:-0}"
 RUNNER
 chmod +x "$work/runner.sh"
+ulimit -c 0  # the runner's deaths leave no core files behind
 
 # name | calls that die | runner's own exit status | expected status | expected calls | log lines
 cases=(
