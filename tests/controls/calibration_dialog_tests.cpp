@@ -19,8 +19,31 @@
 #include "launcher/launcher.h"
 #include "resources/resource_ids.h"
 #include "tests/controls/control_dialog_support.h"
+#include "tests/fakes/import_hook.h"
 
 namespace {
+
+// What the product asked of MessageBeep and SetTimer (windows only; the tests'
+// own thread timers pass unrecorded).
+std::vector<UINT> Beeps;
+BOOL WINAPI RecordBeep(UINT type) {
+  Beeps.push_back(type);
+  return TRUE;
+}
+
+struct TimerStart {
+  HWND window;
+  UINT_PTR id;
+  UINT period;
+  TIMERPROC procedure;
+};
+std::vector<TimerStart> TimerStarts;
+ImportHook* SetTimerHook = nullptr;
+UINT_PTR WINAPI RecordSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC procedure) {
+  if (window != nullptr) TimerStarts.push_back({window, id, period, procedure});
+  auto* real = reinterpret_cast<decltype(&SetTimer)>(SetTimerHook->original());
+  return real(window, id, period, procedure);
+}
 
 struct TrackbarView {
   LRESULT rangeMin, rangeMax, position, selStart, selEnd, ticCount, tic;
@@ -282,6 +305,9 @@ TEST_F(CalibrationTest, RowZeroAndButtonRows) {
 }
 
 TEST_F(CalibrationTest, AFailedReadChangesNoEndAndLeavesCaptureForALaterTick) {
+  Beeps.clear();
+  ImportHook beep("user32.dll", "MessageBeep", reinterpret_cast<void*>(&RecordBeep));
+  ASSERT_TRUE(beep.installed());
   OpenControl();
   OpenCalibration(1, -111, -999);
   wheel_->state.lX = -400;
@@ -302,6 +328,8 @@ TEST_F(CalibrationTest, AFailedReadChangesNoEndAndLeavesCaptureForALaterTick) {
   EXPECT_EQ(endBefore, ReadTrackbar(calibration_).selEnd);
   EXPECT_EQ(111, CalibrationState.selectionStart);
   EXPECT_EQ(999, CalibrationState.selectionEnd);
+  EXPECT_EQ((std::vector<UINT>{MB_ICONWARNING, MB_ICONWARNING}), Beeps)
+      << "each press whose read failed is heard, and only those";
 
   // Reset while the read fails: cleared selection, rest not captured ...
   Press(IDC_CALIBRATION_RESET);
@@ -313,6 +341,11 @@ TEST_F(CalibrationTest, AFailedReadChangesNoEndAndLeavesCaptureForALaterTick) {
   CalibrationTick();
   EXPECT_EQ(-800, CalibrationState.restValue);
   EXPECT_EQ(800, ReadTrackbar(calibration_).position);
+  // A press whose read succeeds is silent and takes the end.
+  Press(IDC_CALIBRATION_MINIMUM);
+  EXPECT_EQ(-800, CalibrationState.rawMinimum);
+  EXPECT_EQ(800, ReadTrackbar(calibration_).selStart);
+  EXPECT_EQ(2u, Beeps.size());
 }
 
 TEST_F(CalibrationTest, StoredPairsOutsideTheRangeOpenAsATrackbarSelection) {
@@ -338,6 +371,9 @@ TEST_F(CalibrationTest, StoredPairsOutsideTheRangeOpenAsATrackbarSelection) {
 }
 
 TEST_F(CalibrationTest, TheKeyboardRowShowsZeroAndReadsNoJoystick) {
+  Beeps.clear();
+  ImportHook beep("user32.dll", "MessageBeep", reinterpret_cast<void*>(&RecordBeep));
+  ASSERT_TRUE(beep.installed());
   OpenControl(false);
   ASSERT_EQ(0, SelectedDeviceRow);
   const int readsBefore = wheel_->readCalls;
@@ -358,6 +394,7 @@ TEST_F(CalibrationTest, TheKeyboardRowShowsZeroAndReadsNoJoystick) {
     CloseCalibration();
   }
   EXPECT_EQ(readsBefore, wheel_->readCalls) << "a joystick was read for the keyboard";
+  EXPECT_TRUE(Beeps.empty()) << "the keyboard's 0 is a reading, not a failed one";
 }
 
 // ---- Through the control dialog's calibrate buttons, modal as in play ------
@@ -475,9 +512,13 @@ TEST_F(CalibrationTest, AKeyboardFileInAnalogModeCalibratesToZero) {
 // calibration dialog is open only its own timer ticks; when it closes, by OK,
 // Cancel or by failing to open at all, the control dialog's ticks resume.
 TEST_F(CalibrationTest, TheControlTimerStopsForTheWholeCalibration) {
+  ImportHook setTimer("user32.dll", "SetTimer", reinterpret_cast<void*>(&RecordSetTimer));
+  ASSERT_TRUE(setTimer.installed());
+  SetTimerHook = &setTimer;
   enum Ending { kOk, kCancel, kNotShown };
   for (Ending ending : {kOk, kCancel, kNotShown}) {
     SetNoFileSettings();
+    TimerStarts.clear();
     TimerMessageCounter counter;
     HWND control = nullptr;
     int controlTicksBefore = 0, controlTicksDuring = -1, calibrationTicksDuring = 0;
@@ -553,7 +594,20 @@ TEST_F(CalibrationTest, TheControlTimerStopsForTheWholeCalibration) {
     EXPECT_EQ(kControlTimerId, timerAfter) << name;
     EXPECT_GT(controlTicksAfter, 0) << name;
     EXPECT_EQ(nullptr, ControlManager) << name;
+    // Every timer either dialog starts is timer 4 at 16 ms with no callback:
+    // the control dialog's, the calibration's (when it was shown), the control
+    // dialog's again.
+    std::vector<HWND> expectedWindows = {control, calibration, control};
+    if (ending == kNotShown) expectedWindows = {control, control};
+    ASSERT_EQ(expectedWindows.size(), TimerStarts.size()) << name;
+    for (size_t i = 0; i < TimerStarts.size(); ++i) {
+      EXPECT_EQ(expectedWindows[i], TimerStarts[i].window) << name << ", timer " << i;
+      EXPECT_EQ(4u, TimerStarts[i].id) << name << ", timer " << i;
+      EXPECT_EQ(16u, TimerStarts[i].period) << name << ", timer " << i;
+      EXPECT_EQ(nullptr, TimerStarts[i].procedure) << name << ", timer " << i;
+    }
   }
+  SetTimerHook = nullptr;
 }
 
 }  // namespace
