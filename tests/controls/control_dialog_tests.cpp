@@ -527,6 +527,25 @@ TEST_F(ControlDialogTest, DetectionSelectsTheMovedInputInTheFocusedList) {
   }
 }
 
+// A state holds 32 buttons; a controller that reports 40 is scanned up to the
+// 32nd, whose row ends the list.
+TEST_F(ControlDialogTest, AFortyButtonControllerIsScannedUpToItsThirtySecondButton) {
+  FakeJoystick& big = AddWheel("Big Wheel");
+  big.buttons = 40;
+  HWND dialog = Open();
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  ASSERT_EQ(40, ControlManager->joystickRecords[0].buttonCount);
+  Tick(dialog);
+  FocusList(dialog, IDC_CONTROL_VIEWDOWN);
+  const int before = Selection(dialog, IDC_CONTROL_VIEWDOWN);
+  Tick(dialog);
+  EXPECT_EQ(before, Selection(dialog, IDC_CONTROL_VIEWDOWN)) << "nothing pressed";
+  big.state.rgbButtons[31] = 0x80;
+  Tick(dialog);
+  EXPECT_EQ(56, Selection(dialog, IDC_CONTROL_VIEWDOWN)) << "the 32nd button, the last row";
+  Close();
+}
+
 TEST_F(ControlDialogTest, TheEarlierAxisLeavesLaterWatchesUntouched) {
   AddWheel("Wheel");
   HWND dialog = Open();
