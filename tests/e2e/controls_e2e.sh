@@ -9,6 +9,7 @@
 set -uo pipefail
 exe=$1
 wine_run=$2
+deaths_log="$(dirname "$wine_run")/wine-deaths.log"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/window.sh"
 
@@ -43,8 +44,8 @@ gone() {
 # launcher (Tab to "컨트롤 설정", Space), ends the control dialog with KEY
 # (Return: OK, the default button; Escape: Cancel), then quits the launcher.
 run_controls() {
-  local key=$1 launcher controls code
-  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe") &
+  local key=$1 launcher controls code problem
+  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" 2>"$work/wine.err") &
   pid=$!
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" Tab
@@ -58,8 +59,9 @@ run_controls() {
   wait_for_exit "$pid" 30
   code=$?
   [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
-  [ $code -eq 0 ] || fail "exit code $code, expected 0"
   pid=""
+  problem=$(exit_problem "$code" "$work/wine.err" "$deaths_log")
+  [ -z "$problem" ] || { cat "$work/wine.err"; fail "$problem"; }
 }
 
 same_bytes() {  # same_bytes EXPECTED ACTUAL WHAT

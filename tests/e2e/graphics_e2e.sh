@@ -11,6 +11,7 @@
 set -uo pipefail
 exe=$1
 wine_run=$2
+deaths_log="$(dirname "$wine_run")/wine-deaths.log"
 probe=$3
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/window.sh"
@@ -59,7 +60,7 @@ expected_file() {
 graphics_run() {
   local key=$1 launcher dialog i
   cd /
-  LANG=ko_KR.UTF-8 "$wine_run" "$game/velmora-config.exe" &
+  LANG=ko_KR.UTF-8 "$wine_run" "$game/velmora-config.exe" 2>"$work/wine.err" &
   pid=$!
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" space
@@ -79,10 +80,11 @@ graphics_run() {
   launcher=$(wait_for_window "Velmora Config" 30) || fail "the launcher did not come back"
   press_key "$launcher" Escape
   wait_for_exit "$pid" 30
-  local code=$?
+  local code=$? problem
   [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
-  [ $code -eq 0 ] || fail "exit code $code, expected 0"
   pid=""
+  problem=$(exit_problem "$code" "$work/wine.err" "$deaths_log")
+  [ -z "$problem" ] || { cat "$work/wine.err"; fail "$problem"; }
 }
 
 compare() {  # compare NAME EXPECTED-FILE ACTUAL-FILE

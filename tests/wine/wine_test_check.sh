@@ -2,7 +2,8 @@
 # Checks how test programs are run under Wine (wine-test.sh): a fault in a
 # program fails it at once with Wine's backtrace and is never run again, even
 # when Wine exits with status 0, while a Wine process killed by a signal is
-# logged and run exactly once more.
+# logged and run exactly once more. Also how the end-to-end tests judge the
+# utility's exit (exit_problem in scripts/window.sh).
 # Arguments: wine-test.sh, fault_probe.exe.
 set -uo pipefail
 wrapper=$1 probe=$2
@@ -65,6 +66,37 @@ for row in "${cases[@]}"; do
   if [ "$fault" != none ] && ! grep -q '^wine: Unhandled page fault' "$work/out"; then
     fail "$name: Wine's report of the fault was not passed on"
   fi
+done
+
+# How the end-to-end tests judge the utility's exit (exit_problem): a fault
+# reported by Wine fails whatever the code, a signal killing Wine is logged and
+# let pass, any other code but 0 fails.
+. "$(dirname "$0")/../../scripts/window.sh"
+unhandled="wine: Unhandled page fault on write access to 00000000 at address 0040267F (thread 0024), starting debugger..."
+# name | exit code | Wine reports a fault | expected problem (a word of it) | log lines
+exits=(
+  "clean|0|no||0"
+  "faulted-with-the-exception-code|5|yes|faulted|0"
+  "faulted-but-exit-code-0|0|yes|faulted|0"
+  "faulted-then-wine-died|139|yes|faulted|0"
+  "wine-died-at-the-end|139|no||1"
+  "wine-killed-by-sigabrt|134|no||1"
+  "failed-with-code-1|1|no|exit code 1|0"
+  "code-193-is-no-signal|193|no|exit code 193|0"
+)
+for row in "${exits[@]}"; do
+  IFS='|' read -r name code faulted want_problem want_log <<<"$row"
+  rm -f "$work/wine.err" "$work/deaths.log"
+  echo "some Wine fixme line" >"$work/wine.err"
+  [ "$faulted" = no ] || echo "$unhandled" >>"$work/wine.err"
+  problem=$(exit_problem "$code" "$work/wine.err" "$work/deaths.log" 2>/dev/null)
+  log_lines=$(cat "$work/deaths.log" 2>/dev/null | wc -l)
+  if [ -z "$want_problem" ]; then
+    [ -z "$problem" ] || fail "exit $name: problem \"$problem\", expected none"
+  else
+    [[ "$problem" == *"$want_problem"* ]] || fail "exit $name: problem \"$problem\", expected \"$want_problem\""
+  fi
+  [ "$log_lines" = "$want_log" ] || fail "exit $name: $log_lines log lines, expected $want_log"
 done
 
 # Under the real Wine of this build, through wine-test.sh as ctest runs it: a
