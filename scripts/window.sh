@@ -53,3 +53,10 @@ exit_problem() {
     echo "exit code $code, expected 0"
   fi
 }
+# show_wine_errors FILE: prints Wine's stderr of a run, kept in FILE, if any.
+show_wine_errors() {
+  if [ -n "$1" ] && [ -s "$1" ]; then
+    echo "--- Wine's stderr"
+    cat "$1"
+  fi
+}

@@ -14,10 +14,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/window.sh"
 
 pid=""
-fail() { echo "FAIL: $*"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
 
 work=$(mktemp -d)
+errors="$work/wine.err"  # Wine's stderr, of the latest run
 trap 'rm -rf "$work"' EXIT
 game="$work/Velmora Game"
 mkdir -p "$game/config"
@@ -45,7 +46,7 @@ gone() {
 # (Return: OK, the default button; Escape: Cancel), then quits the launcher.
 run_controls() {
   local key=$1 launcher controls code problem
-  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" 2>"$work/wine.err") &
+  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" 2>"$errors") &
   pid=$!
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" Tab
@@ -60,8 +61,8 @@ run_controls() {
   code=$?
   [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
   pid=""
-  problem=$(exit_problem "$code" "$work/wine.err" "$deaths_log")
-  [ -z "$problem" ] || { cat "$work/wine.err"; fail "$problem"; }
+  problem=$(exit_problem "$code" "$errors" "$deaths_log")
+  [ -z "$problem" ] || fail "$problem"
 }
 
 same_bytes() {  # same_bytes EXPECTED ACTUAL WHAT

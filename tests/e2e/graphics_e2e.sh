@@ -16,10 +16,11 @@ probe=$3
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/window.sh"
 
-fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
+fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
 
 work=$(mktemp -d)
+errors="$work/wine.err"  # Wine's stderr, of the latest run
 game="$work/Velmora Game"
 mkdir -p "$game"
 cp "$exe" "$game/velmora-config.exe"
@@ -60,7 +61,7 @@ expected_file() {
 graphics_run() {
   local key=$1 launcher dialog i
   cd /
-  LANG=ko_KR.UTF-8 "$wine_run" "$game/velmora-config.exe" 2>"$work/wine.err" &
+  LANG=ko_KR.UTF-8 "$wine_run" "$game/velmora-config.exe" 2>"$errors" &
   pid=$!
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" space
@@ -83,8 +84,8 @@ graphics_run() {
   local code=$? problem
   [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
   pid=""
-  problem=$(exit_problem "$code" "$work/wine.err" "$deaths_log")
-  [ -z "$problem" ] || { cat "$work/wine.err"; fail "$problem"; }
+  problem=$(exit_problem "$code" "$errors" "$deaths_log")
+  [ -z "$problem" ] || fail "$problem"
 }
 
 compare() {  # compare NAME EXPECTED-FILE ACTUAL-FILE

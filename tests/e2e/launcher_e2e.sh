@@ -9,7 +9,7 @@ deaths_log="$(dirname "$wine_run")/wine-deaths.log"
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/window.sh"
 
-fail() { echo "FAIL: $*"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
+fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
 
 game=$(mktemp -d)/"Velmora Game"
@@ -34,7 +34,7 @@ code=$?
 [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
 pid=""
 problem=$(exit_problem "$code" "$errors" "$deaths_log")
-[ -z "$problem" ] || { cat "$errors"; fail "$problem"; }
+[ -z "$problem" ] || fail "$problem"
 if xdotool search --onlyvisible --name '^Velmora Config$' >/dev/null 2>&1; then
   # Another test may show its own launcher on this display; ours is gone if the
   # window id we saw no longer exists.
