@@ -1,4 +1,6 @@
-# Sourced helpers for finding and closing the utility's windows under X.
+# Sourced helpers for finding and closing the utility's windows under X, and
+# for judging how its run under Wine ended.
+. "$(dirname "${BASH_SOURCE[0]}")/wine-outcome.sh"
 # wait_for_window NAME SECONDS: prints the X window id of the first visible window
 # whose title is exactly NAME, or fails after SECONDS.
 wait_for_window() {
@@ -35,23 +37,20 @@ wait_for_exit() {
 }
 # exit_problem CODE ERRORS DEATHS_LOG: prints what was wrong with how the
 # utility's run under Wine ended (its exit code CODE, Wine's stderr in the file
-# ERRORS), or nothing when it ended well.
-#  - A fault in the utility shows as "wine: Unhandled ..." on Wine's stderr,
-#    whatever exit code Wine then gives (now and then 0).
-#  - A Unix signal that kills Wine (code 129 to 192) comes from Wine's own
-#    runtime, never from the utility: it is logged to DEATHS_LOG and not held
-#    against the run, whose windows and files the test checks anyway.
-#  - Any other code but 0 is wrong.
+# ERRORS), or nothing when it ended well. A fault or any code but 0 is wrong; a
+# signal that killed Wine (see wine-outcome.sh) is logged to DEATHS_LOG and not
+# held against the run, whose windows and files the test checks anyway.
 exit_problem() {
   local code=$1 errors=$2 log=$3
-  if grep -q '^wine: Unhandled ' "$errors" 2>/dev/null; then
-    echo "the utility faulted under Wine (exit code $code): $(grep -m1 '^wine: Unhandled ' "$errors")"
-  elif [ "$code" -gt 128 ] && [ "$code" -le 192 ]; then
-    echo "e2e: Wine died of signal $((code - 128)) as the utility ended, in $(basename "$0")" |
-      tee -a "$log" >&2
-  elif [ "$code" -ne 0 ]; then
-    echo "exit code $code, expected 0"
-  fi
+  case $(wine_outcome "$code" "$errors") in
+    faulted)
+      echo "the utility faulted under Wine (exit code $code): $(grep -m1 '^wine: Unhandled ' "$errors")" ;;
+    wine-died)
+      echo "e2e: Wine died of signal $((code - 128)) as the utility ended, in $(basename "$0")" |
+        tee -a "$log" >&2 ;;
+    failed)
+      echo "exit code $code, expected 0" ;;
+  esac
 }
 # show_wine_errors FILE: prints Wine's stderr of a run, kept in FILE, if any.
 show_wine_errors() {
