@@ -11,6 +11,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# What Wine writes to stderr when a program faults.
+export UNHANDLED="wine: Unhandled page fault on write access to 00000000 at address 0040267F (thread 0024), starting debugger..."
 
 # A runner standing in for wine-run.sh: each call is counted; the call numbers
 # listed in $work/fault report an unhandled exception on stderr as Wine does,
@@ -21,7 +23,7 @@ count=$(($(cat "$WORK/calls" 2>/dev/null || echo 0) + 1))
 echo "$count" >"$WORK/calls"
 echo "runner call $count: $*"
 if grep -qx "$count" "$WORK/fault" 2>/dev/null; then
-  echo "wine: Unhandled page fault on write access to 00000000 at address 0040267F (thread 0024), starting debugger..." >&2
+  echo "$UNHANDLED" >&2
 fi
 if grep -qx "$count" "$WORK/die" 2>/dev/null; then kill -SEGV $$; fi
 exit "${EXIT_STATUS:-0}"
@@ -72,7 +74,6 @@ done
 # reported by Wine fails whatever the code, a signal killing Wine is logged and
 # let pass, any other code but 0 fails.
 . "$(dirname "$0")/../../scripts/window.sh"
-unhandled="wine: Unhandled page fault on write access to 00000000 at address 0040267F (thread 0024), starting debugger..."
 # name | exit code | Wine reports a fault | expected problem (a word of it) | log lines
 exits=(
   "clean|0|no||0"
@@ -88,7 +89,7 @@ for row in "${exits[@]}"; do
   IFS='|' read -r name code faulted want_problem want_log <<<"$row"
   rm -f "$work/wine.err" "$work/deaths.log"
   echo "some Wine fixme line" >"$work/wine.err"
-  [ "$faulted" = no ] || echo "$unhandled" >>"$work/wine.err"
+  [ "$faulted" = no ] || echo "$UNHANDLED" >>"$work/wine.err"
   problem=$(exit_problem "$code" "$work/wine.err" "$work/deaths.log" 2>/dev/null)
   log_lines=$(cat "$work/deaths.log" 2>/dev/null | wc -l)
   if [ -z "$want_problem" ]; then
