@@ -6,7 +6,7 @@
 #include "controls/control_settings_file.h"
 #include "controls/input_manager.h"
 #include "controls/input_tables.h"
-#include "launcher/launcher.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 
 CalibrationValues CalibrationState;

@@ -5,9 +5,9 @@
 
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_file.h"
-#include "launcher/cp932_text.h"
-#include "launcher/launcher.h"
-#include "launcher/program_directory.h"
+#include "program/cp932_text.h"
+#include "program/program_directory.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 
 AxisWatch AxisWatches[kJoystickAxisCount];

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "launcher/program_directory.h"
+#include "program/program_directory.h"
 #include "settings/settings_writer.h"
 
 ControlSettingsRecord ControlSettings;

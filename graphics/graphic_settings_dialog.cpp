@@ -6,9 +6,9 @@
 
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_file.h"
-#include "launcher/cp932_text.h"
-#include "launcher/launcher.h"
-#include "launcher/program_directory.h"
+#include "program/cp932_text.h"
+#include "program/program_directory.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 
 int32_t CurrentDeviceRow = -1;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "graphics/display_catalogue.h"
-#include "launcher/cp932_text.h"
+#include "program/cp932_text.h"
 #include "settings/settings_text.h"
 #include "settings/settings_writer.h"
 

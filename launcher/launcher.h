@@ -5,14 +5,6 @@
 
 #include <windows.h>
 
-// The module instance handed to WinMain; every dialog of the utility is created
-// from its resources.
-extern HINSTANCE ProgramInstance;
-
-// Registers the common-control window classes that the dialog templates use
-// (the trackbars of the graphic settings and calibration dialogs).
-void RegisterDialogControlClasses();
-
 // Reads the executable's path from the platform and settles ProgramDirectory.
 void SettleProgramDirectory();
 

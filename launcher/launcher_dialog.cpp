@@ -3,6 +3,7 @@
 #include "controls/control_settings_dialog.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "launcher/launcher.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -1,18 +1,11 @@
 #include <windows.h>
-#include <commctrl.h>
 
 #include <direct.h>
 
 #include "launcher/launcher.h"
-#include "launcher/program_directory.h"
+#include "program/program_directory.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
-
-void RegisterDialogControlClasses() {
-  INITCOMMONCONTROLSEX classes;
-  classes.dwSize = sizeof(classes);
-  classes.dwICC = ICC_BAR_CLASSES;
-  InitCommonControlsEx(&classes);
-}
 
 void SettleProgramDirectory() {
   char modulePath[kPathCapacity];

@@ -12,7 +12,7 @@
 
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_dialog.h"
-#include "launcher/launcher.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/controls/control_dialog_support.h"
 

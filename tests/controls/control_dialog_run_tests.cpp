@@ -11,7 +11,7 @@
 
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
-#include "launcher/program_directory.h"
+#include "program/program_directory.h"
 #include "resources/resource_ids.h"
 #include "tests/controls/control_dialog_support.h"
 #include "tests/controls/first_run_input_file.h"

@@ -6,8 +6,8 @@
 
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
-#include "launcher/cp932_text.h"
-#include "launcher/launcher.h"
+#include "program/cp932_text.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 
 void PrepareDialogTests() {

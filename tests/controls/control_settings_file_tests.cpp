@@ -12,7 +12,7 @@
 
 #include "controls/control_settings_file.h"
 #include "controls/input_tables.h"
-#include "launcher/program_directory.h"
+#include "program/program_directory.h"
 #include "tests/controls/first_run_input_file.h"
 #include "tests/settings/settings_test_files.h"
 

@@ -10,7 +10,7 @@
 
 #include "controls/input_manager.h"
 #include "controls/input_tables.h"
-#include "launcher/cp932_text.h"
+#include "program/cp932_text.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
-#include "launcher/launcher.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/fakes/fake_dinput.h"
 

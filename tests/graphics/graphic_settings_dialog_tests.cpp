@@ -13,7 +13,7 @@
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "graphics/graphic_settings_file.h"
-#include "launcher/launcher.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/fakes/fake_ddraw.h"
 

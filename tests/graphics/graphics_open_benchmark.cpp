@@ -33,8 +33,8 @@
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "graphics/graphic_settings_file.h"
-#include "launcher/launcher.h"
-#include "launcher/program_directory.h"
+#include "program/program_directory.h"
+#include "program/program_instance.h"
 
 namespace {
 

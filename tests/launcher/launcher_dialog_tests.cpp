@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "launcher/launcher.h"
+#include "program/program_instance.h"
 #include "resources/resource_ids.h"
 
 namespace {

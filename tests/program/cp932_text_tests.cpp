@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "launcher/cp932_text.h"
+#include "program/cp932_text.h"
 
 namespace {
 

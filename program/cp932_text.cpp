@@ -1,4 +1,4 @@
-#include "launcher/cp932_text.h"
+#include "program/cp932_text.h"
 
 #include <cstring>
 

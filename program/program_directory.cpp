@@ -1,4 +1,4 @@
-#include "launcher/program_directory.h"
+#include "program/program_directory.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "launcher/program_directory.h"
+#include "program/program_directory.h"
 
 namespace {
 
