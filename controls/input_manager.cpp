@@ -4,7 +4,25 @@
 
 #include <cstring>
 
-DirectInputPlatform InputPlatform = {DirectInputCreateEx};
+#include "program/system_library.h"
+
+namespace {
+
+// dinput.dll is loaded by the first control dialog rather than at start. Should
+// it be missing, creating DirectInput fails with the load's HRESULT and the
+// dialog ends as when DirectInput cannot be set up.
+HRESULT WINAPI LoadAndCreateDirectInput(HINSTANCE instance, DWORD version, REFIID iid,
+                                        LPVOID* out, LPUNKNOWN outer) {
+  HRESULT failure = S_OK;
+  auto create = FindSystemFunctionAs<decltype(&DirectInputCreateEx)>(
+      "dinput.dll", "DirectInputCreateEx", failure);
+  if (create == nullptr) return failure;
+  return create(instance, version, iid, out, outer);
+}
+
+}  // namespace
+
+DirectInputPlatform InputPlatform = {LoadAndCreateDirectInput};
 
 namespace {
 

@@ -19,8 +19,10 @@ constexpr int kKeyboardStateSize = 256;
 // 16 ms timer.
 constexpr int kInputLostAttempts = 3;
 
-// How the manager reaches DirectInput. Points at the real DirectInputCreateEx;
-// test programs replace it with a function that hands out fake objects.
+// How the manager reaches DirectInput. By default DirectInputCreateEx, found in
+// dinput.dll when first called (a DLL that cannot be loaded makes it fail with
+// the load's HRESULT); test programs replace it with a function that hands out
+// fake objects.
 struct DirectInputPlatform {
   HRESULT(WINAPI* createEx)(HINSTANCE instance, DWORD version, REFIID iid,
                             LPVOID* out, LPUNKNOWN outer);

@@ -3,12 +3,37 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "program/system_library.h"
+
 DisplayDeviceCatalogueRecord DisplayDeviceCatalogue;
 
 namespace {
 
 void* HeapAllocate(std::size_t bytes) { return std::malloc(bytes); }
 void HeapRelease(void* block) { std::free(block); }
+
+// ddraw.dll is loaded by the first graphics run rather than at start. Should it
+// be missing, enumeration reports the load's failure and lists no device, so the
+// run says the enumeration failed, as on a machine without 3D hardware.
+const char kDirectDrawLibrary[] = "ddraw.dll";
+
+HRESULT WINAPI LoadAndEnumerateDrivers(LPDDENUMCALLBACKEXA callback, LPVOID context,
+                                       DWORD flags) {
+  HRESULT failure = S_OK;
+  auto enumerate = FindSystemFunctionAs<decltype(&DirectDrawEnumerateExA)>(
+      kDirectDrawLibrary, "DirectDrawEnumerateExA", failure);
+  if (enumerate == nullptr) return failure;
+  return enumerate(callback, context, flags);
+}
+
+HRESULT WINAPI LoadAndCreateDirectDraw(GUID* driverGuid, LPVOID* directDraw, REFIID iid,
+                                       IUnknown* outer) {
+  HRESULT failure = S_OK;
+  auto create = FindSystemFunctionAs<decltype(&DirectDrawCreateEx)>(
+      kDirectDrawLibrary, "DirectDrawCreateEx", failure);
+  if (create == nullptr) return failure;
+  return create(driverGuid, directDraw, iid, outer);
+}
 
 // Every kind of display driver: the primary one, attached and detached
 // secondary ones, and 3D-only cards that drive no desktop.
@@ -64,8 +89,8 @@ void KeepRenderableModes(DisplayDeviceEntry& entry, const DisplayDeviceEntry& dr
 
 DisplayPlatform RealDisplayPlatform() {
   DisplayPlatform real;
-  real.enumerateDrivers = DirectDrawEnumerateExA;
-  real.createDirectDraw = DirectDrawCreateEx;
+  real.enumerateDrivers = LoadAndEnumerateDrivers;
+  real.createDirectDraw = LoadAndCreateDirectDraw;
   real.allocate = HeapAllocate;
   real.release = HeapRelease;
   return real;

@@ -47,8 +47,10 @@ struct DisplayDeviceCatalogueRecord {
 // Process-wide; entries 0 to count-1 are valid until the next rebuild.
 extern DisplayDeviceCatalogueRecord DisplayDeviceCatalogue;
 
-// What the catalogue needs of the platform. The real DirectDraw functions and
-// the C runtime's heap by default; tests put scripted drivers in their place.
+// What the catalogue needs of the platform. By default DirectDraw's own
+// functions, found in ddraw.dll when first called (a DLL that cannot be loaded
+// makes them fail with the load's HRESULT), and the C runtime's heap; tests put
+// scripted drivers in their place.
 struct DisplayPlatform {
   HRESULT(WINAPI* enumerateDrivers)(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags);
   HRESULT(WINAPI* createDirectDraw)(GUID* driverGuid, LPVOID* directDraw, REFIID iid,
