@@ -106,52 +106,71 @@ static void ShutdownManager(InputManager& manager) { manager.Shutdown(); }
 
 InputManager::~InputManager() { ShutdownManager(*this); }
 
-// The EnumDevices step: opens one controller into the next free index. A
-// controller that fails any step is released and takes no index.
-static BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
-  InputManager* manager = static_cast<InputManager*>(context);
-  // Every index is taken: the rest of the controllers are not opened at all,
-  // so nothing beyond the 16 entries is ever written or left open.
-  if (manager->joystickCount >= kMaxJoysticks) return DIENUM_STOP;
+namespace {
 
-  IDirectInputDevice7A* device = nullptr;
-  if (FAILED(manager->directInput->CreateDeviceEx(instance->guidInstance, IID_IDirectInputDevice7A,
-                                                  reinterpret_cast<LPVOID*>(&device), nullptr)) ||
+// The set-up every controller goes through, when the dialog opens and when it
+// is enumerated again: its own device object with the joystick data format,
+// the dialog's cooperative level, its capabilities and the axis ranges. True
+// with `device` and `record` filled; false with nothing left open.
+bool OpenJoystick(IDirectInput7A* input, HWND owner, const DIDEVICEINSTANCEA& instance,
+                  IDirectInputDevice7A*& device, JoystickRecord& record) {
+  device = nullptr;
+  if (FAILED(input->CreateDeviceEx(instance.guidInstance, IID_IDirectInputDevice7A,
+                                   reinterpret_cast<LPVOID*>(&device), nullptr)) ||
       device == nullptr) {
-    return DIENUM_CONTINUE;
+    device = nullptr;
+    return false;
   }
 
   DIDEVCAPS caps;
   std::memset(&caps, 0, sizeof caps);
   caps.dwSize = sizeof(DIDEVCAPS);
+  AxisContext axes = {device, 0};
   if (FAILED(device->SetDataFormat(&c_dfDIJoystick)) ||
-      FAILED(device->SetCooperativeLevel(manager->ownerWindow, kCooperativeFlags)) ||
-      FAILED(device->GetCapabilities(&caps))) {
+      FAILED(device->SetCooperativeLevel(owner, kCooperativeFlags)) ||
+      FAILED(device->GetCapabilities(&caps)) ||
+      FAILED(device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS))) {
     device->Release();
-    return DIENUM_CONTINUE;
+    device = nullptr;
+    return false;
   }
 
-  JoystickRecord& record = manager->joystickRecords[manager->joystickCount];
   std::memset(&record, 0, sizeof record);
-  lstrcpynA(record.name, instance->tszInstanceName, sizeof record.name);
+  lstrcpynA(record.name, instance.tszInstanceName, sizeof record.name);
   record.attached = (caps.dwFlags & DIDC_ATTACHED) != 0 ? 1 : 0;
   record.forceFeedback = (caps.dwFlags & DIDC_FORCEFEEDBACK) != 0 ? 1 : 0;
   record.subtype = (caps.dwDevType & 0xFF) == DIDEVTYPE_JOYSTICK
                        ? static_cast<int32_t>((caps.dwDevType >> 8) & 0xFF)
                        : 0;
-  record.buttonCount = static_cast<int32_t>(caps.dwButtons);
-
-  AxisContext axes = {device, 0};
-  if (FAILED(device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS))) {
-    // The half-filled record is taken over by the next controller.
-    device->Release();
-    return DIENUM_CONTINUE;
-  }
   record.axisMask = axes.axisMask;
-  manager->joystickDevices[manager->joystickCount] = device;
-  ++manager->joystickCount;
+  record.buttonCount = static_cast<int32_t>(caps.dwButtons);
+  record.guidInstance = instance.guidInstance;
+  return true;
+}
+
+// Opens a controller into the next free index; one that fails its set-up
+// takes no index. The caller makes sure an index is free.
+bool AppendJoystick(InputManager& manager, const DIDEVICEINSTANCEA& instance) {
+  int32_t index = manager.joystickCount;
+  if (!OpenJoystick(manager.directInput, manager.ownerWindow, instance,
+                    manager.joystickDevices[index], manager.joystickRecords[index])) {
+    return false;
+  }
+  manager.joystickCount = index + 1;
+  return true;
+}
+
+// The EnumDevices step of Initialize.
+BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
+  InputManager* manager = static_cast<InputManager*>(context);
+  // Every index is taken: the rest of the controllers are not opened at all,
+  // so nothing beyond the 16 entries is ever written or left open.
+  if (manager->joystickCount >= kMaxJoysticks) return DIENUM_STOP;
+  AppendJoystick(*manager, *instance);
   return DIENUM_CONTINUE;
 }
+
+}  // namespace
 
 int32_t JoystickAxisValue(const DIJOYSTATE& state, int axis) {
   switch (axis) {

@@ -37,6 +37,7 @@ struct JoystickRecord {
   int32_t subtype;         // DIDEVTYPEJOYSTICK_* when a joystick, else 0
   uint32_t axisMask;       // bit k: axis at DIJOYSTATE offset 4k got its range
   int32_t buttonCount;     // dwButtons as reported, not limited to 32
+  GUID guidInstance;       // tells a controller that comes back from a new one
 };
 
 // Value of axis `axis` of `state`, in the order lX, lY, lZ, lRx, lRy, lRz,
