@@ -1,5 +1,7 @@
 #include "controls/control_settings_dialog.h"
 
+#include <dbt.h>
+
 #include <cstring>
 #include <new>
 
@@ -28,6 +30,18 @@ alignas(InputManager) unsigned char managerStorage[sizeof(InputManager)];
 // The dialog that owns ControlManager, so a second dialog opened by mistake
 // neither shares nor destroys the first one's devices.
 HWND managerOwner;
+
+// False when the selected controller's latest poll could not read it (or it is
+// known to be pulled out): its state row holds where it was last seen, not
+// where it is.
+bool selectedStateRead;
+// True when the watches were last reset from a state that was not read by the
+// latest poll; the next poll that reads the controller resets them again.
+bool watchesNeedReadState;
+// The calibration dialog is open and borrows the manager; a device change
+// waits for it to close (deviceChangePending).
+bool calibrating;
+bool deviceChangePending;
 
 LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
@@ -75,7 +89,11 @@ void SetModeListsEnabled(HWND dialog, bool enabled) {
 // and polling pointed at its controller (none for the keyboard).
 void ShowDeviceInputs(HWND dialog, int32_t row) {
   SelectedDeviceRow = row;
-  if (row == 0 || JoystickOfRow(row) == nullptr) {
+  // Until its first poll, a controller's state row counts as where it is,
+  // unless the controller is known to be pulled out.
+  const JoystickRecord* joystick = JoystickOfRow(row);
+  selectedStateRead = joystick == nullptr || joystick->attached != 0;
+  if (row == 0 || joystick == nullptr) {
     FillFunctionCombos(dialog, KeyNameTable);
     if (ControlManager != nullptr) ControlManager->currentJoystick = -1;
   } else {
@@ -99,13 +117,17 @@ bool CreateManager(HWND dialog) {
   return ControlManager->Initialize(ProgramInstance, dialog);
 }
 
+// Adds the row of controller `index`: row index + 1, since the list is never
+// sorted and rows are only ever added at its end.
+void AddControllerRow(HWND dialog, int32_t index) {
+  // Instance names come in the system's code page, as the ANSI call takes them.
+  ListMessage(dialog, IDC_CONTROL_DEVICE, CB_ADDSTRING, 0,
+              reinterpret_cast<LPARAM>(ControlManager->joystickRecords[index].name));
+}
+
 void FillDeviceList(HWND dialog) {
   AddCp932ListRow(dialog, IDC_CONTROL_DEVICE, KeyboardDeviceName);
-  for (int32_t j = 0; j < ControlManager->joystickCount; ++j) {
-    // Instance names come in the system's code page, as the ANSI call takes them.
-    ListMessage(dialog, IDC_CONTROL_DEVICE, CB_ADDSTRING, 0,
-                reinterpret_cast<LPARAM>(ControlManager->joystickRecords[j].name));
-  }
+  for (int32_t j = 0; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
 }
 
 void FillModeLists(HWND dialog) {
@@ -161,6 +183,8 @@ BOOL OnInitDialog(HWND dialog) {
   SelectedDeviceRow = 0;
   DetectionTarget = 0;
   ControlTimer = 0;
+  calibrating = false;
+  deviceChangePending = false;
   if (!CreateManager(dialog)) {
     EndDialog(dialog, -1);
     return FALSE;
@@ -179,8 +203,17 @@ BOOL OnInitDialog(HWND dialog) {
 
 void OnTick(HWND dialog) {
   if (SelectedDeviceRow == 0 || JoystickOfRow(SelectedDeviceRow) == nullptr) return;
-  // A failed read leaves the last good state, which detection then works on.
-  ControlManager->PollDevices();
+  // A controller that could not be read (pulled out, say) detects nothing: its
+  // last state, a button held as it went included, is no move of the player's.
+  selectedStateRead = ControlManager->PollDevices();
+  if (!selectedStateRead) return;
+  if (watchesNeedReadState) {
+    // The rest positions were taken from a state the controller no longer had
+    // (or never had, pulled out before its first read): where it is now is
+    // the rest, not a movement.
+    CaptureBaselines();
+    return;
+  }
   int32_t row = DetectMovedAxis();
   if (row != 0) {
     SelectDetectedRow(dialog, row);
@@ -259,6 +292,38 @@ void OnModeChange(HWND dialog, int id) {
   }
 }
 
+// Enumerates the controllers again and appends a row for each one added. The
+// rows already listed, the selected one and everything the player has set
+// stay as they are.
+void ApplyDeviceChange(HWND dialog) {
+  deviceChangePending = false;
+  if (managerOwner != dialog || ControlManager == nullptr) return;
+  int32_t listed = ControlManager->joystickCount;
+  ControlManager->RefreshControllers();
+  for (int32_t j = listed; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
+}
+
+BOOL OnDeviceChangeMessage(HWND dialog, WPARAM event) {
+  if (event != DBT_DEVNODES_CHANGED && event != DBT_DEVICEARRIVAL &&
+      event != DBT_DEVICEREMOVECOMPLETE) {
+    return FALSE;
+  }
+  if (managerOwner == dialog) {
+    SetTimer(dialog, kDeviceChangeTimerId, kDeviceChangeDelayMilliseconds, nullptr);
+  }
+  return TRUE;
+}
+
+void OnDeviceChangeTimer(HWND dialog) {
+  KillTimer(dialog, kDeviceChangeTimerId);
+  // The calibration dialog reads the manager; its controllers change after it.
+  if (calibrating) {
+    deviceChangePending = true;
+    return;
+  }
+  ApplyDeviceChange(dialog);
+}
+
 // No detection may run while the calibration dialog polls the same manager, so
 // this dialog's timer is stopped for the whole calibration and started again
 // whatever its result.
@@ -267,7 +332,10 @@ void OnCalibrate(HWND dialog, int buttonId) {
     KillTimer(dialog, ControlTimer);
     ControlTimer = 0;
   }
+  calibrating = true;
   CalibrateFunction(dialog, buttonId);
+  calibrating = false;
+  if (deviceChangePending) ApplyDeviceChange(dialog);
   ControlTimer = SetTimer(dialog, kControlTimerId, kControlTimerMilliseconds, nullptr);
 }
 
@@ -313,6 +381,8 @@ BOOL OnDestroy(HWND dialog) {
     KillTimer(dialog, ControlTimer);
     ControlTimer = 0;
   }
+  KillTimer(dialog, kDeviceChangeTimerId);
+  deviceChangePending = false;
   if (ControlManager != nullptr) {
     ControlManager->~InputManager();  // releases every device
     ControlManager = nullptr;
@@ -403,6 +473,7 @@ const DIJOYSTATE* SelectedJoystickState() {
 
 void CaptureBaselines() {
   const DIJOYSTATE* state = SelectedJoystickState();
+  watchesNeedReadState = state != nullptr && !selectedStateRead;
   for (int k = 0; k < kJoystickAxisCount; ++k) {
     AxisWatches[k].baseline = state != nullptr ? JoystickAxisValue(*state, k) : 0;
     AxisWatches[k].seenNegative = 0;
@@ -439,8 +510,14 @@ INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wPa
     case WM_INITDIALOG:
       return OnInitDialog(dialog);
     case WM_TIMER:
-      OnTick(dialog);
+      if (wParam == kDeviceChangeTimerId) {
+        OnDeviceChangeTimer(dialog);
+      } else {
+        OnTick(dialog);
+      }
       return TRUE;
+    case WM_DEVICECHANGE:
+      return OnDeviceChangeMessage(dialog, wParam);
     case WM_COMMAND:
       return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_DESTROY:

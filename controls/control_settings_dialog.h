@@ -15,6 +15,12 @@
 // The control dialog's polling timer: identifier and period.
 constexpr UINT_PTR kControlTimerId = 4;
 constexpr UINT kControlTimerMilliseconds = 16;
+// The one-shot timer a device change (WM_DEVICECHANGE) starts. Each message
+// starts it again, so the burst of messages that one controller plugged in or
+// pulled out raises re-enumerates the controllers once, this long after the
+// last of them.
+constexpr UINT_PTR kDeviceChangeTimerId = 5;
+constexpr UINT kDeviceChangeDelayMilliseconds = 500;
 
 // How far (axis units on -1000..1000) an axis must travel from where it rested
 // when a list got the focus before it counts as moved. Strictly greater.
@@ -57,6 +63,8 @@ void ApplyLoadedSettings(HWND dialog);
 // threshold in the latest polled state, or 0.
 int32_t DetectMovedAxis();
 // Takes the latest polled axis values as the new baselines and clears the flags.
+// Values the latest poll could not read (a controller pulled out) are taken
+// again by the next poll that reads it, before anything is detected.
 void CaptureBaselines();
 
 // The selected controller's latest state, or null when the keyboard (or a row

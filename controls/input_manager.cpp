@@ -73,12 +73,14 @@ void ReleaseDevice(IDirectInputDevice7A*& device) {
 
 // Reads one device into `buffer`. A device that has lost its input is acquired
 // and read again, at most kInputLostAttempts reads in all, so one that keeps
-// losing it cannot hold up the dialog's timer. True when the buffer holds a
-// fresh reading.
+// losing it cannot hold up the dialog's timer. One that cannot be acquired (a
+// controller pulled out) is not read at all: the read could only fail. True
+// when the buffer holds a fresh reading.
 bool ReadDeviceState(IDirectInputDevice7A* device, bool poll, DWORD size, void* buffer) {
   HRESULT result = DIERR_INPUTLOST;
   for (int attempt = 0; attempt < kInputLostAttempts && result == DIERR_INPUTLOST; ++attempt) {
-    device->Acquire();
+    result = device->Acquire();
+    if (FAILED(result)) continue;
     if (poll) device->Poll();
     result = device->GetDeviceState(size, buffer);
   }
@@ -106,52 +108,122 @@ static void ShutdownManager(InputManager& manager) { manager.Shutdown(); }
 
 InputManager::~InputManager() { ShutdownManager(*this); }
 
-// The EnumDevices step: opens one controller into the next free index. A
-// controller that fails any step is released and takes no index.
-static BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
-  InputManager* manager = static_cast<InputManager*>(context);
-  // Every index is taken: the rest of the controllers are not opened at all,
-  // so nothing beyond the 16 entries is ever written or left open.
-  if (manager->joystickCount >= kMaxJoysticks) return DIENUM_STOP;
+namespace {
 
-  IDirectInputDevice7A* device = nullptr;
-  if (FAILED(manager->directInput->CreateDeviceEx(instance->guidInstance, IID_IDirectInputDevice7A,
-                                                  reinterpret_cast<LPVOID*>(&device), nullptr)) ||
+// The set-up every controller goes through, when the dialog opens and when it
+// is enumerated again: its own device object with the joystick data format,
+// the dialog's cooperative level, its capabilities and the axis ranges. True
+// with `device` and `record` filled; false with nothing left open.
+bool OpenJoystick(IDirectInput7A* input, HWND owner, const DIDEVICEINSTANCEA& instance,
+                  IDirectInputDevice7A*& device, JoystickRecord& record) {
+  device = nullptr;
+  if (FAILED(input->CreateDeviceEx(instance.guidInstance, IID_IDirectInputDevice7A,
+                                   reinterpret_cast<LPVOID*>(&device), nullptr)) ||
       device == nullptr) {
-    return DIENUM_CONTINUE;
+    device = nullptr;
+    return false;
   }
 
   DIDEVCAPS caps;
   std::memset(&caps, 0, sizeof caps);
   caps.dwSize = sizeof(DIDEVCAPS);
+  AxisContext axes = {device, 0};
   if (FAILED(device->SetDataFormat(&c_dfDIJoystick)) ||
-      FAILED(device->SetCooperativeLevel(manager->ownerWindow, kCooperativeFlags)) ||
-      FAILED(device->GetCapabilities(&caps))) {
+      FAILED(device->SetCooperativeLevel(owner, kCooperativeFlags)) ||
+      FAILED(device->GetCapabilities(&caps)) ||
+      FAILED(device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS))) {
     device->Release();
-    return DIENUM_CONTINUE;
+    device = nullptr;
+    return false;
   }
 
-  JoystickRecord& record = manager->joystickRecords[manager->joystickCount];
   std::memset(&record, 0, sizeof record);
-  lstrcpynA(record.name, instance->tszInstanceName, sizeof record.name);
+  lstrcpynA(record.name, instance.tszInstanceName, sizeof record.name);
   record.attached = (caps.dwFlags & DIDC_ATTACHED) != 0 ? 1 : 0;
   record.forceFeedback = (caps.dwFlags & DIDC_FORCEFEEDBACK) != 0 ? 1 : 0;
   record.subtype = (caps.dwDevType & 0xFF) == DIDEVTYPE_JOYSTICK
                        ? static_cast<int32_t>((caps.dwDevType >> 8) & 0xFF)
                        : 0;
-  record.buttonCount = static_cast<int32_t>(caps.dwButtons);
-
-  AxisContext axes = {device, 0};
-  if (FAILED(device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS))) {
-    // The half-filled record is taken over by the next controller.
-    device->Release();
-    return DIENUM_CONTINUE;
-  }
   record.axisMask = axes.axisMask;
-  manager->joystickDevices[manager->joystickCount] = device;
-  ++manager->joystickCount;
+  record.buttonCount = static_cast<int32_t>(caps.dwButtons);
+  record.guidInstance = instance.guidInstance;
+  return true;
+}
+
+// Opens a controller into the next free index; one that fails its set-up
+// takes no index. The caller makes sure an index is free.
+bool AppendJoystick(InputManager& manager, const DIDEVICEINSTANCEA& instance) {
+  int32_t index = manager.joystickCount;
+  if (!OpenJoystick(manager.directInput, manager.ownerWindow, instance,
+                    manager.joystickDevices[index], manager.joystickRecords[index])) {
+    return false;
+  }
+  manager.joystickCount = index + 1;
+  return true;
+}
+
+// The EnumDevices step of Initialize.
+BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
+  InputManager* manager = static_cast<InputManager*>(context);
+  // Every index is taken: the rest of the controllers are not opened at all,
+  // so nothing beyond the 16 entries is ever written or left open.
+  if (manager->joystickCount >= kMaxJoysticks) return DIENUM_STOP;
+  AppendJoystick(*manager, *instance);
   return DIENUM_CONTINUE;
 }
+
+// What the EnumDevices step of RefreshControllers works on.
+struct RefreshContext {
+  InputManager* manager;
+  bool listed[kMaxJoysticks];  // held index seen in this enumeration
+  int added;
+};
+
+int HeldIndex(const InputManager& manager, REFGUID guid) {
+  for (int32_t i = 0; i < manager.joystickCount; ++i) {
+    if (IsEqualGUID(manager.joystickRecords[i].guidInstance, guid)) return i;
+  }
+  return -1;
+}
+
+// A held controller listed as attached again. DirectInput keeps a device
+// object across an unplugging (it only fails to acquire while the controller is
+// gone), so acquiring and reading it again is normally all there is to do.
+// Should that object no longer deliver, a new one is set up in the same index
+// and the old one released; if that fails too, the old one stays and the next
+// change tries again.
+void ReviveJoystick(InputManager& manager, int index, const DIDEVICEINSTANCEA& instance) {
+  JoystickRecord& record = manager.joystickRecords[index];
+  IDirectInputDevice7A*& device = manager.joystickDevices[index];
+  record.attached = 1;
+  DIJOYSTATE probe;
+  if (device != nullptr && ReadDeviceState(device, true, sizeof probe, &probe)) return;
+  IDirectInputDevice7A* fresh = nullptr;
+  JoystickRecord reopened;
+  if (!OpenJoystick(manager.directInput, manager.ownerWindow, instance, fresh, reopened)) return;
+  ReleaseDevice(device);
+  device = fresh;
+  // The name, force feedback, subtype and buttons the dialog shows stay as
+  // they were listed; only the ranges just set are new.
+  record.axisMask = reopened.axisMask;
+}
+
+BOOL CALLBACK RefreshJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
+  RefreshContext& refresh = *static_cast<RefreshContext*>(context);
+  InputManager& manager = *refresh.manager;
+  int held = HeldIndex(manager, instance->guidInstance);
+  if (held >= 0) {
+    refresh.listed[held] = true;
+    ReviveJoystick(manager, held, *instance);
+  } else if (manager.joystickCount < kMaxJoysticks && AppendJoystick(manager, *instance)) {
+    refresh.listed[manager.joystickCount - 1] = true;
+    ++refresh.added;
+  }
+  // Never stops early: a held controller later in the list may have come back.
+  return DIENUM_CONTINUE;
+}
+
+}  // namespace
 
 int32_t JoystickAxisValue(const DIJOYSTATE& state, int axis) {
   switch (axis) {
@@ -202,6 +274,22 @@ bool InputManager::Initialize(HINSTANCE instance, HWND owner) {
   // is as good as none attached.
   directInput->EnumDevices(DIDEVTYPE_JOYSTICK, AddJoystick, this, DIEDFL_ATTACHEDONLY);
   return true;
+}
+
+int InputManager::RefreshControllers() {
+  if (directInput == nullptr) return 0;
+  RefreshContext refresh;
+  std::memset(&refresh, 0, sizeof refresh);
+  refresh.manager = this;
+  if (FAILED(directInput->EnumDevices(DIDEVTYPE_JOYSTICK, RefreshJoystick, &refresh,
+                                      DIEDFL_ATTACHEDONLY))) {
+    // Nothing is known of who is attached; the marks stay as they were.
+    return refresh.added;
+  }
+  for (int32_t i = 0; i < joystickCount; ++i) {
+    if (!refresh.listed[i]) joystickRecords[i].attached = 0;
+  }
+  return refresh.added;
 }
 
 void InputManager::Shutdown() {

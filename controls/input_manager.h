@@ -16,7 +16,8 @@ constexpr int kMaxJoysticks = 16;
 constexpr int kKeyboardStateSize = 256;
 // A device that keeps answering DIERR_INPUTLOST is given this many reads per
 // poll; after that the read counts as failed, so a lost device cannot hang the
-// 16 ms timer.
+// 16 ms timer. A device that cannot be acquired at all (a controller pulled
+// out) is not read: its poll costs one Acquire.
 constexpr int kInputLostAttempts = 3;
 
 // How the manager reaches DirectInput. By default DirectInputCreateEx, found in
@@ -32,11 +33,12 @@ extern DirectInputPlatform InputPlatform;
 // One controller as the manager found it.
 struct JoystickRecord {
   char name[MAX_PATH];     // tszInstanceName, in the system's ANSI code page
-  BYTE attached;           // DIDC_ATTACHED
+  BYTE attached;           // DIDC_ATTACHED; 0 once a re-enumeration misses it
   BYTE forceFeedback;      // DIDC_FORCEFEEDBACK
   int32_t subtype;         // DIDEVTYPEJOYSTICK_* when a joystick, else 0
   uint32_t axisMask;       // bit k: axis at DIJOYSTATE offset 4k got its range
   int32_t buttonCount;     // dwButtons as reported, not limited to 32
+  GUID guidInstance;       // tells a controller that comes back from a new one
 };
 
 // Value of axis `axis` of `state`, in the order lX, lY, lZ, lRx, lRy, lRz,
@@ -58,6 +60,13 @@ class InputManager {
   // with or without controllers; on false the manager is empty. On a ready
   // manager it releases everything first and starts again.
   bool Initialize(HINSTANCE instance, HWND owner);
+  // Enumerates the attached controllers again. A controller the manager does
+  // not hold (by instance GUID) is opened into the next free index, as long as
+  // one is free; a held one that is listed again is acquired again, or opened
+  // anew in its own index when its old object no longer works; a held one not
+  // listed stays where it is, marked not attached. Indices never move. Returns
+  // how many controllers were added (0 on an empty manager).
+  int RefreshControllers();
   // Releases every device, then DirectInput. Safe on an empty manager and twice.
   void Shutdown();
   // Reads the keyboard and the current controller. False only when there is a

@@ -3,8 +3,11 @@
 # private Xvfb display. They report figures; none of them is a test.
 #   - graphics_open_benchmark: the graphics button to its dialog shown, against
 #     the bare DirectDraw enumeration (ratio);
-#   - input_manager_poll_benchmark: one PollDevices, in microseconds;
-#   - tick_benchmark: one 16 ms tick of the control and calibration dialogs.
+#   - input_manager_poll_benchmark: one PollDevices, and one RefreshControllers
+#     (the re-enumeration after a device change) with the fakes and with the
+#     system's DirectInput, in microseconds;
+#   - tick_benchmark: one 16 ms tick of the control and calibration dialogs,
+#     also with the selected controller pulled out.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 bash "$ROOT/scripts/bootstrap.sh"

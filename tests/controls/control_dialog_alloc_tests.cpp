@@ -143,6 +143,13 @@ TEST(AllocationCountTest, TicksAllocateNothing) {
   EXPECT_EQ(0, controlTicks) << "allocations in 300 control dialog ticks";
   EXPECT_GT(selectionsMade, 50) << "the ticks were meant to detect inputs";
 
+  // Pulled out while selected: every read fails, still without a heap call.
+  UnplugFakeJoystick(wheel);
+  StartCounting();
+  for (int tick = 0; tick < 100; ++tick) Tick(control);
+  EXPECT_EQ(0, StopCounting()) << "allocations in 100 ticks with the wheel pulled out";
+  PlugFakeJoystick(wheel);
+
   CalibrationState.calibrationInput = 3;
   CalibrationState.rawMinimum = -1000;
   CalibrationState.rawMaximum = 1000;

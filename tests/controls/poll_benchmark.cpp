@@ -3,6 +3,10 @@
 //  2. the same controller answering DIERR_INPUTLOST for ever: the bounded
 //     worst case, three acquire-and-read rounds per device;
 //  3. the system's DirectInput keyboard (Wine's here) and no controller.
+// And of one RefreshControllers, the re-enumeration after a device change:
+//  4. scripted, four controllers held and nothing changed;
+//  5. scripted, four held and one plugged in (its set-up included);
+//  6. the system's DirectInput (Wine's here, no controller attached).
 // Usage: input_manager_poll_benchmark [iterations]
 #include <windows.h>
 
@@ -31,6 +35,30 @@ double MeanMicroseconds(InputManager& manager, FakeJoystick* moving, long iterat
   QueryPerformanceCounter(&end);
   return static_cast<double>(end.QuadPart - start.QuadPart) * 1e6 /
          static_cast<double>(rate.QuadPart) / static_cast<double>(iterations);
+}
+
+double Microseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
+  LARGE_INTEGER rate;
+  QueryPerformanceFrequency(&rate);
+  return static_cast<double>(end.QuadPart - start.QuadPart) * 1e6 /
+         static_cast<double>(rate.QuadPart);
+}
+
+// Mean of `calls` RefreshControllers on a ready manager.
+double MeanRefreshMicroseconds(InputManager& manager, long calls) {
+  LARGE_INTEGER start, end;
+  QueryPerformanceCounter(&start);
+  for (long i = 0; i < calls; ++i) manager.RefreshControllers();
+  QueryPerformanceCounter(&end);
+  return Microseconds(start, end) / static_cast<double>(calls);
+}
+
+void AddScriptedControllers(int count) {
+  for (int i = 0; i < count; ++i) {
+    FakeJoystick& pad = AddFakeJoystick("Benchmark Pad");
+    SetAxes(pad, {DIJOFS_X, DIJOFS_Y, DIJOFS_Z, DIJOFS_RZ});
+    pad.buttons = 12;
+  }
 }
 
 void Report(const char* what, long iterations, double perCall) {
@@ -76,6 +104,43 @@ int main(int argc, char** argv) {
   }
 
   {
+    FakeDirectInputScope fake;
+    AddScriptedControllers(4);
+    InputManager manager;
+    if (!manager.Initialize(GetModuleHandleA(nullptr), GetDesktopWindow()) ||
+        manager.joystickCount != 4) {
+      std::printf("scripted set-up failed\n");
+      return 1;
+    }
+    long calls = iterations / 10 > 0 ? iterations / 10 : 1;
+    Report("refresh, scripted, 4 held, no change", calls, MeanRefreshMicroseconds(manager, calls));
+  }
+
+  {
+    // A fresh fake and manager for every arrival; only the refresh is timed.
+    const long arrivals = 200;
+    double total = 0.0;
+    for (long i = 0; i < arrivals; ++i) {
+      FakeDirectInputScope fake;
+      AddScriptedControllers(4);
+      InputManager manager;
+      manager.Initialize(GetModuleHandleA(nullptr), GetDesktopWindow());
+      AddScriptedControllers(1);
+      LARGE_INTEGER start, end;
+      QueryPerformanceCounter(&start);
+      int added = manager.RefreshControllers();
+      QueryPerformanceCounter(&end);
+      total += Microseconds(start, end);
+      if (added != 1 || manager.joystickCount != 5) {
+        std::printf("  the arrival was not added\n");
+        status = 1;
+        break;
+      }
+    }
+    Report("refresh, scripted, 4 held, 1 plugged in", arrivals, total / arrivals);
+  }
+
+  {
     HWND owner = CreateWindowExA(0, "STATIC", "benchmark", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     InputManager manager;
@@ -86,6 +151,9 @@ int main(int argc, char** argv) {
       long systemIterations = iterations / 10 > 0 ? iterations / 10 : 1;
       Report("system keyboard, no controller", systemIterations,
              MeanMicroseconds(manager, nullptr, systemIterations, &failures));
+      long refreshes = 200;
+      Report("refresh, system DirectInput", refreshes,
+             MeanRefreshMicroseconds(manager, refreshes));
     }
     manager.Shutdown();
     if (owner != nullptr) DestroyWindow(owner);

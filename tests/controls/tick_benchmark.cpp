@@ -5,7 +5,8 @@
 //  1. control dialog, wheel at rest, a list focused: poll and eight compares;
 //  2. control dialog, the wheel swinging past the threshold or pressing a
 //     button every tick: one list selection per tick (the most a tick does);
-//  3. calibration dialog on a whole axis that moves every tick.
+//  3. control dialog with the selected wheel pulled out: every read fails;
+//  4. calibration dialog on a whole axis that moves every tick.
 // Usage: tick_benchmark [ticks]
 #include <windows.h>
 
@@ -117,6 +118,10 @@ int main(int argc, char** argv) {
                 static_cast<double>(rate.QuadPart) / static_cast<double>(ticks);
   }
   Report("control dialog, a selection on every tick", ticks, swing - clearOnly);
+  UnplugFakeJoystick(wheel);
+  Report("control dialog, selected wheel pulled out", ticks,
+         MeanMicroseconds(control, wheel, Rest, ticks, nullptr));
+  PlugFakeJoystick(wheel);
 
   CalibrationState.calibrationInput = 3;
   CalibrationState.rawMinimum = -1000;

@@ -95,6 +95,7 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     device_ = device;
     serial_ = serial;
     refs_ = 1;
+    generation_ = Device().objectGeneration;
   }
 
   // IDirectInputDevice
@@ -160,8 +161,11 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     Touch();
     FakeDevice& d = Device();
     ++d.acquireCalls;
+    if (Dead()) return DIERR_UNPLUGGED;
     if (d.dataFormat == nullptr) return DIERR_INVALIDPARAM;
     if (d.acquired) return S_FALSE;
+    // Pulled out: an object acquired before learns of it at its next read.
+    if (d.unplugged) return DIERR_UNPLUGGED;
     d.acquired = true;
     return DI_OK;
   }
@@ -169,7 +173,7 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     Touch();
     FakeDevice& d = Device();
     ++d.unacquireCalls;
-    if (!d.acquired) return S_FALSE;
+    if (!d.acquired || Dead()) return S_FALSE;
     d.acquired = false;
     return DI_OK;
   }
@@ -180,7 +184,12 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     if (d.dataFormat == nullptr || data == nullptr || size != d.dataFormat->dwDataSize) {
       return DIERR_INVALIDPARAM;
     }
-    if (!d.acquired) return DIERR_NOTACQUIRED;
+    if (!d.acquired || Dead()) return DIERR_NOTACQUIRED;
+    if (d.unplugged) {
+      d.acquired = false;
+      std::memset(data, 0x5A, size);
+      return DIERR_INPUTLOST;
+    }
     HRESULT result = d.readNext < d.readCount ? d.reads[d.readNext++] : d.readAfterScript;
     if (result == DIERR_INPUTLOST) d.acquired = false;
     if (result != DI_OK) {
@@ -238,7 +247,7 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     Touch();
     FakeDevice& d = Device();
     ++d.pollCalls;
-    return d.acquired ? DI_OK : DIERR_NOTACQUIRED;
+    return d.acquired && !Dead() ? DI_OK : DIERR_NOTACQUIRED;
   }
   STDMETHODIMP SendDeviceData(DWORD, LPCDIDEVICEOBJECTDATA, LPDWORD, DWORD) override {
     return Unused();
@@ -260,8 +269,10 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
                serial_, refsAfter);
   }
   FakeDevice& Device() { return DeviceAt(device_); }
+  bool Dead() { return generation_ != Device().objectGeneration; }
 
   int device_ = 0;
+  int generation_ = 0;
 };
 
 class FakeInputObject : public CountedFake<IDirectInput7A> {
@@ -343,6 +354,7 @@ HRESULT FakeInputObject::CreateDeviceEx(REFGUID guid, REFIID iid, LPVOID* out, L
   FakeDevice& d = DeviceAt(index);
   ++d.createCalls;
   if (d.fail[kFakeCreateDevice] != DI_OK) return d.fail[kFakeCreateDevice];
+  if (d.unplugged) return DIERR_DEVICENOTREG;
   if (!IsEqualIID(iid, IID_IDirectInputDevice7A)) return E_NOINTERFACE;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
   if (deviceObjectCount >= kMaxDeviceObjects) return E_OUTOFMEMORY;
@@ -428,6 +440,20 @@ void ScriptReads(FakeDevice& device, std::initializer_list<HRESULT> results) {
   for (HRESULT result : results) {
     if (device.readCount == kFakeMaxReads) break;
     device.reads[device.readCount++] = result;
+  }
+}
+
+void UnplugFakeJoystick(FakeJoystick& joystick) {
+  joystick.attached = false;
+  joystick.unplugged = true;
+}
+
+void PlugFakeJoystick(FakeJoystick& joystick, bool objectsSurvive) {
+  joystick.attached = true;
+  joystick.unplugged = false;
+  if (!objectsSurvive) {
+    ++joystick.objectGeneration;
+    joystick.acquired = false;
   }
 }
 

@@ -30,6 +30,14 @@
 //   wheel.readAfterScript = DIERR_INPUTLOST;  // then this one for ever (DI_OK by default)
 // A failed read scribbles 0x5A over the caller's buffer, as a careless driver
 // might, so a caller that reads straight into its state is caught.
+// Plugging in and pulling out, between two enumerations:
+//   AddFakeJoystick("New");                // a controller that arrives
+//   UnplugFakeJoystick(wheel);             // not listed any more; the next read of
+//                                          // an acquired object answers
+//                                          // DIERR_INPUTLOST, Acquire DIERR_UNPLUGGED
+//   PlugFakeJoystick(wheel);               // back: its objects work again
+//   PlugFakeJoystick(wheel, false);        // back, but its old objects stay dead
+//                                          // (Acquire DIERR_UNPLUGGED); a new one works
 //
 // What it records: per device counters (acquire, poll, unacquire, reads,
 // ranges set per axis, data format and cooperative level given), every Release
@@ -87,6 +95,8 @@ struct FakeDevice {
   int readCount;
   int readNext;
   HRESULT readAfterScript;          // answer once the script is used up
+  bool unplugged;                   // pulled out (UnplugFakeJoystick)
+  int objectGeneration;             // objects made before it changed are dead
 
   // --- observed ---
   int createCalls;                  // CreateDeviceEx calls for this device
@@ -147,6 +157,8 @@ int FakeJoystickCount();
 // Axis offsets within DIJOYSTATE (0, 4, ... 28 for the eight axes).
 void SetAxes(FakeDevice& device, std::initializer_list<DWORD> offsets);
 void ScriptReads(FakeDevice& device, std::initializer_list<HRESULT> results);
+void UnplugFakeJoystick(FakeJoystick& joystick);
+void PlugFakeJoystick(FakeJoystick& joystick, bool objectsSurvive = true);
 
 const FakeReleaseEntry* ReleaseLog();
 int ReleaseLogLength();
