@@ -34,7 +34,7 @@ for text in README-ko.txt README-en.txt settings-files.txt; do
   ! grep -q -e '@VERSION@' -e '^```' -e '^|' "$file" || fail "$text holds an unfilled or Markdown line"
 done
 for guide in README-ko.txt README-en.txt; do
-  grep -q "^Velmora Config $version"$'\r$' "$unpacked/$name/$guide" || fail "$guide does not name $version"
+  grep -q "Velmora Config $version"$'\r$' "$unpacked/$name/$guide" || fail "$guide does not name $version"
 done
 (cd "$dist" && sha256sum -c SHA256SUMS) || fail "sha256sum -c SHA256SUMS fails in $dist"
 echo "PASS: $name.zip holds the exe and three UTF-8 texts with BOM and CR LF; SHA256SUMS checks out"
