@@ -9,6 +9,7 @@ pkgs=(
   wine wine32:i386 wine64
   xvfb xdotool imagemagick x11-utils
   fonts-nanum fonts-ipafont-gothic locales
+  git zip unzip python3
 )
 
 missing=()

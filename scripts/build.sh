@@ -10,11 +10,19 @@ build_host() {
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON >/dev/null
   cmake --build "$HOST_BUILD" -j2
 }
+# configure_win DIR [CMAKE OPTION...]: configures a Windows build tree. The tested
+# build and the release build both come from here, so the exe in a release is
+# compiled and linked exactly as the one the tests ran.
+configure_win() {
+  local dir=$1
+  shift
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+}
 build_win() {
   local extra=()
   [ "${1:-}" = with-host ] && extra=(-DVELMORA_HOST_BUILD="$HOST_BUILD")
-  cmake -S "$ROOT" -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release "${extra[@]}" >/dev/null
+  configure_win "$WIN_BUILD" "${extra[@]}"
   cmake --build "$WIN_BUILD" -j2
 }
 # Makes the Wine prefix on first use (that takes a while) and starts Wine's own

@@ -1,42 +1,139 @@
 #!/usr/bin/env bash
-# Shows the launcher of <exe> on a private Xvfb display, saves a picture of it to
-# <png>, closes it with Escape and reports.
-# Usage: screenshot.sh <velmora-config.exe> <png>
+# Pictures of the utility as a player sees it under Wine, with the Korean locale.
+#   screenshot.sh <velmora-config.exe> <png>
+#       the launcher, saved to <png>;
+#   screenshot.sh --all <velmora-config.exe> <dir>
+#       the four dialogs, saved to <dir>: launcher.png, graphic-settings.png
+#       (with Wine's devices), control-settings.png (the keyboard, first run) and
+#       calibration.png (reached with the keyboard, over an input.cfg that sets
+#       the steering to Analog).
+# The utility runs from a copy in a temporary game folder, so no settings file
+# is left behind. It runs on a private Xvfb display, or, with
+# SHOT_DISPLAY=current, on the display in DISPLAY with the Wine server already
+# running for the build's prefix (a test run's).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+all=0
+if [ "${1:-}" = --all ]; then all=1; shift; fi
+if [ $# -ne 2 ]; then
+  echo "usage: screenshot.sh [--all] <velmora-config.exe> <png, or folder with --all>" >&2
+  exit 2
+fi
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-shot=$2
+out=$2
 . "$ROOT/scripts/xvfb.sh"
 . "$ROOT/scripts/window.sh"
 . "$ROOT/scripts/build.sh"  # for prepare_wine_prefix
 WIN_BUILD=$(dirname "$exe")
+wine_run() { "$WIN_BUILD/wine-run.sh" "$@"; }
 
-start_xvfb
-prepare_wine_prefix
+work=$(mktemp -d)
+game="$work/Velmora Game"
+mkdir -p "$game"
+cp "$exe" "$game/velmora-config.exe"
+
+own_display=1
+[ "${SHOT_DISPLAY:-}" = current ] && [ -n "${DISPLAY:-}" ] && own_display=0
+if [ $own_display -eq 1 ]; then
+  start_xvfb
+  prepare_wine_prefix
+fi
+
 # Xvfb has no window manager to draw the frame: let Wine draw the caption bar
-# itself for the picture, and hand that back to the desktop's manager afterwards.
-decorations() { "$WIN_BUILD/wine-run.sh" reg "$@" >/dev/null 2>&1 || true; }
-decorations add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f
+# itself for the pictures, and put the prefix's own setting back afterwards.
+x11_key='HKCU\Software\Wine\X11 Driver'
+decorated=$(wine_run reg query "$x11_key" /v Decorated 2>/dev/null |
+            tr -d '\r' | awk '$1 == "Decorated" {print $3}' || true)
+wine_run reg add "$x11_key" /v Decorated /d N /f >/dev/null 2>&1 || true
+pid=""
 finish() {
-  decorations delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f
-  # Let Wine's own processes end while their display still exists.
-  WINEPREFIX="$WIN_BUILD/wineprefix" timeout 20 wineserver -w >/dev/null 2>&1 || true
-  stop_xvfb
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  if [ -n "$decorated" ]; then
+    wine_run reg add "$x11_key" /v Decorated /d "$decorated" /f >/dev/null 2>&1 || true
+  else
+    wine_run reg delete "$x11_key" /v Decorated /f >/dev/null 2>&1 || true
+  fi
+  if [ $own_display -eq 1 ]; then
+    # Let Wine's own processes end while their display still exists.
+    WINEPREFIX="$WIN_BUILD/wineprefix" timeout 20 wineserver -w >/dev/null 2>&1 || true
+    stop_xvfb
+  fi
+  rm -rf "$work"
 }
 trap finish EXIT
-LANG=${SHOT_LANG:-ko_KR.UTF-8} "$WIN_BUILD/wine-run.sh" "$exe" &
-pid=$!
-if ! window=$(wait_for_window "Velmora Config" 60); then
-  echo "the launcher did not appear" >&2
-  kill "$pid" 2>/dev/null || true
-  exit 1
+
+fail() { echo "screenshot: $*" >&2; exit 1; }
+# window TITLE: the dialog of that title, once it shows.
+window() { wait_for_window "$1" 60 || fail "the window '$1' did not appear"; }
+# shoot WINDOW PNG: saves the window as it is drawn now.
+shoot() {
+  sleep 1  # let it finish painting
+  mkdir -p "$(dirname "$2")"
+  import -window "$1" "$2"
+  echo "saved $2"
+}
+# close WINDOW KEY: presses KEY in the window and waits until it is gone.
+close() {
+  local i
+  press_key "$1" "$2"
+  for i in $(seq 1 100); do
+    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+    sleep 0.2
+  done
+  fail "a window stayed open after $2"
+}
+start_utility() {
+  LANG=${SHOT_LANG:-ko_KR.UTF-8} wine_run "$game/velmora-config.exe" &
+  pid=$!
+}
+end_utility() {
+  local code=0
+  close "$(window "Velmora Config")" Escape
+  wait_for_exit "$pid" 30 || code=$?
+  pid=""
+  echo "closed the launcher with Escape (exit code $code)"
+  [ "$code" -eq 0 ]
+}
+
+start_utility
+launcher=$(window "Velmora Config")
+if [ $all -eq 0 ]; then
+  shoot "$launcher" "$out"
+  end_utility
+  exit
 fi
-sleep 1  # let it finish painting
-mkdir -p "$(dirname "$shot")"
-import -window "$window" "$shot"
-press_key "$window" Escape
-code=0
-wait_for_exit "$pid" 30 || code=$?
-echo "screenshot of the launcher saved to $shot"
-echo "closed the launcher with Escape (exit code $code)"
-[ "$code" -eq 0 ]
+shoot "$launcher" "$out/launcher.png"
+
+# "그래픽 설정" has the focus when the launcher opens: Space opens it.
+press_key "$launcher" space
+dialog=$(window "Velmora Graphic Setting")
+shoot "$dialog" "$out/graphic-settings.png"
+close "$dialog" Escape
+end_utility
+
+# "컨트롤 설정" is the next button. No input.cfg yet: the keyboard's first run.
+start_utility
+launcher=$(window "Velmora Config")
+press_key "$launcher" Tab
+press_key "$launcher" space
+dialog=$(window "Velmora Key Setting")
+shoot "$dialog" "$out/control-settings.png"
+close "$dialog" Escape
+
+# The keyboard with its steering stored as Analog: the steering's calibrate
+# button is enabled. From OK, Tab passes Cancel, the device list, "리셋" and the
+# steering list (the greyed boxes are skipped) to reach it.
+keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'  # "キーボード" in code page 932
+printf 'VERSION=1\r\nDEVICE="%s"\r\nFORCEFEEDBACK=0\r\nLEFT=111,1,0,-1000\r\nRIGHT=112,1,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
+  "$keyboard" >"$game/config/input.cfg"
+launcher=$(window "Velmora Config")
+press_key "$launcher" space
+dialog=$(window "Velmora Key Setting")
+sleep 0.5
+for _ in 1 2 3 4 5; do xdotool key --clearmodifiers Tab; sleep 0.1; done
+xdotool key --clearmodifiers space
+calibration=$(window "Calibration")
+shoot "$calibration" "$out/calibration.png"
+close "$calibration" Escape
+close "$dialog" Escape
+end_utility

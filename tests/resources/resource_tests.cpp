@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "velmora_version.h"
+
 #ifndef VELMORA_EXE_PATH
 #error "VELMORA_EXE_PATH must name the built velmora-config.exe"
 #endif
@@ -542,10 +544,13 @@ TEST(VersionRecord, FixedPart) {
   ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
   ASSERT_GE(length, sizeof *fixed);
   EXPECT_EQ(Hex(fixed->dwSignature), Hex(0xFEEF04BD));
-  EXPECT_EQ(Hex(fixed->dwFileVersionMS), Hex(0x00010000));
-  EXPECT_EQ(Hex(fixed->dwFileVersionLS), Hex(0x00020002));
-  EXPECT_EQ(Hex(fixed->dwProductVersionMS), Hex(0x00010000));
-  EXPECT_EQ(Hex(fixed->dwProductVersionLS), Hex(0x00020002));
+  // The four numbers of the file VERSION, two to a word (1.0.2.2: 0x00010000, 0x00020002).
+  const DWORD ms = MAKELONG(VELMORA_VERSION_MINOR, VELMORA_VERSION_MAJOR);
+  const DWORD ls = MAKELONG(VELMORA_VERSION_TWEAK, VELMORA_VERSION_PATCH);
+  EXPECT_EQ(Hex(fixed->dwFileVersionMS), Hex(ms));
+  EXPECT_EQ(Hex(fixed->dwFileVersionLS), Hex(ls));
+  EXPECT_EQ(Hex(fixed->dwProductVersionMS), Hex(ms));
+  EXPECT_EQ(Hex(fixed->dwProductVersionLS), Hex(ls));
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
   EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u) << "no debug, pre-release or patch flag";
 }
@@ -570,9 +575,14 @@ TEST(VersionRecord, Strings) {
     const char* key;
     const char* value;
   };
+  // The numbers as the record has always written them: "1, 0, 2, 2".
+  const std::string version = std::to_string(VELMORA_VERSION_MAJOR) + ", " +
+                              std::to_string(VELMORA_VERSION_MINOR) + ", " +
+                              std::to_string(VELMORA_VERSION_PATCH) + ", " +
+                              std::to_string(VELMORA_VERSION_TWEAK);
   const StringRow rows[] = {
-      {"FileVersion", "1, 0, 2, 2"},
-      {"ProductVersion", "1, 0, 2, 2"},
+      {"FileVersion", version.c_str()},
+      {"ProductVersion", version.c_str()},
       {"FileDescription", "Velmora Config"},
       {"ProductName", "Velmora Config"},
       {"InternalName", "velmora-config.exe"},
