@@ -36,10 +36,13 @@ constexpr LONG kAxisMax = 1000;
 constexpr DWORD kAxisBytes = sizeof(LONG);
 constexpr DWORD kAxisCount = 8;
 
-// What the per-axis step works on: one controller and the axes it has set.
+// What the per-axis step works on: one controller, the axes it has set, and
+// the axis that refused its range.
 struct AxisContext {
   IDirectInputDevice7A* device;
   uint32_t axisMask;
+  int32_t refusedOffset;
+  HRESULT refusedResult;
 };
 
 uint32_t AxisBit(DWORD offset) {
@@ -59,7 +62,12 @@ BOOL CALLBACK SetAxisRange(LPCDIDEVICEOBJECTINSTANCEA axis, LPVOID context) {
   range.lMax = kAxisMax;
   // A refused range leaves this axis and the ones after it as the device
   // reports them; the controller stays usable through the axes already set.
-  if (FAILED(axes->device->SetProperty(DIPROP_RANGE, &range.diph))) return DIENUM_STOP;
+  HRESULT result = axes->device->SetProperty(DIPROP_RANGE, &range.diph);
+  if (FAILED(result)) {
+    axes->refusedOffset = static_cast<int32_t>(axis->dwOfs);
+    axes->refusedResult = result;
+    return DIENUM_STOP;
+  }
   axes->axisMask |= AxisBit(axis->dwOfs);
   return DIENUM_CONTINUE;
 }
@@ -85,6 +93,26 @@ bool ReadDeviceState(IDirectInputDevice7A* device, bool poll, DWORD size, void* 
   return result == DI_OK;
 }
 
+// Ends a set-up at `step`, which answered `result`: the device is released.
+bool FailSetUp(InputDeviceSetup& out, InputSetupStep step, HRESULT result) {
+  if (out.device != nullptr) out.device->Release();
+  out.device = nullptr;
+  out.failedStep = step;
+  // A creation that answered success without a device still failed.
+  out.result = FAILED(result) ? result : E_POINTER;
+  return false;
+}
+
+bool CreateDevice(IDirectInput7A* input, REFGUID guid, InputDeviceSetup& out) {
+  out.device = nullptr;
+  out.failedStep = kSetupDone;
+  out.result = DI_OK;
+  HRESULT result = input->CreateDeviceEx(guid, IID_IDirectInputDevice7A,
+                                         reinterpret_cast<LPVOID*>(&out.device), nullptr);
+  if (FAILED(result) || out.device == nullptr) return FailSetUp(out, kSetupCreateDevice, result);
+  return true;
+}
+
 }  // namespace
 
 InputManager::InputManager()
@@ -106,6 +134,64 @@ static void ShutdownManager(InputManager& manager) { manager.Shutdown(); }
 
 InputManager::~InputManager() { ShutdownManager(*this); }
 
+HRESULT CreateDirectInput(HINSTANCE instance, IDirectInput7A*& input) {
+  input = nullptr;
+  HRESULT result = InputPlatform.createEx(instance, 0x0700, IID_IDirectInput7A,
+                                          reinterpret_cast<LPVOID*>(&input), nullptr);
+  if (SUCCEEDED(result) && input == nullptr) result = E_POINTER;
+  if (FAILED(result)) input = nullptr;
+  return result;
+}
+
+bool SetUpKeyboard(IDirectInput7A* input, HWND owner, InputDeviceSetup& out) {
+  if (!CreateDevice(input, GUID_SysKeyboard, out)) return false;
+  HRESULT result = out.device->SetDataFormat(&c_dfDIKeyboard);
+  if (FAILED(result)) return FailSetUp(out, kSetupDataFormat, result);
+  result = out.device->SetCooperativeLevel(owner, kCooperativeFlags);
+  if (FAILED(result)) return FailSetUp(out, kSetupCooperativeLevel, result);
+  // The keyboard is acquired by each poll, not here.
+  return true;
+}
+
+bool SetUpJoystick(IDirectInput7A* input, HWND owner, const DIDEVICEINSTANCEA& instance,
+                   JoystickSetup& out) {
+  std::memset(&out.caps, 0, sizeof out.caps);
+  std::memset(&out.record, 0, sizeof out.record);
+  out.refusedAxisOffset = -1;
+  out.refusedAxisResult = DI_OK;
+  InputDeviceSetup& setup = out.setup;
+  if (!CreateDevice(input, instance.guidInstance, setup)) return false;
+  HRESULT result = setup.device->SetDataFormat(&c_dfDIJoystick);
+  if (FAILED(result)) return FailSetUp(setup, kSetupDataFormat, result);
+  result = setup.device->SetCooperativeLevel(owner, kCooperativeFlags);
+  if (FAILED(result)) return FailSetUp(setup, kSetupCooperativeLevel, result);
+  out.caps.dwSize = sizeof(DIDEVCAPS);
+  result = setup.device->GetCapabilities(&out.caps);
+  if (FAILED(result)) return FailSetUp(setup, kSetupCapabilities, result);
+
+  JoystickRecord& record = out.record;
+  lstrcpynA(record.name, instance.tszInstanceName, sizeof record.name);
+  record.attached = (out.caps.dwFlags & DIDC_ATTACHED) != 0 ? 1 : 0;
+  record.forceFeedback = (out.caps.dwFlags & DIDC_FORCEFEEDBACK) != 0 ? 1 : 0;
+  record.subtype = (out.caps.dwDevType & 0xFF) == DIDEVTYPE_JOYSTICK
+                       ? static_cast<int32_t>((out.caps.dwDevType >> 8) & 0xFF)
+                       : 0;
+  record.buttonCount = static_cast<int32_t>(out.caps.dwButtons);
+
+  AxisContext axes = {setup.device, 0, -1, DI_OK};
+  result = setup.device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS);
+  out.refusedAxisOffset = axes.refusedOffset;
+  out.refusedAxisResult = axes.refusedResult;
+  if (FAILED(result)) return FailSetUp(setup, kSetupAxes, result);
+  record.axisMask = axes.axisMask;
+  return true;
+}
+
+HRESULT EnumerateAttachedJoysticks(IDirectInput7A* input, LPDIENUMDEVICESCALLBACKA step,
+                                   void* context) {
+  return input->EnumDevices(DIDEVTYPE_JOYSTICK, step, context, DIEDFL_ATTACHEDONLY);
+}
+
 // The EnumDevices step: opens one controller into the next free index. A
 // controller that fails any step is released and takes no index.
 static BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
@@ -114,41 +200,11 @@ static BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) 
   // so nothing beyond the 16 entries is ever written or left open.
   if (manager->joystickCount >= kMaxJoysticks) return DIENUM_STOP;
 
-  IDirectInputDevice7A* device = nullptr;
-  if (FAILED(manager->directInput->CreateDeviceEx(instance->guidInstance, IID_IDirectInputDevice7A,
-                                                  reinterpret_cast<LPVOID*>(&device), nullptr)) ||
-      device == nullptr) {
+  JoystickSetup joystick;
+  if (!SetUpJoystick(manager->directInput, manager->ownerWindow, *instance, joystick))
     return DIENUM_CONTINUE;
-  }
-
-  DIDEVCAPS caps;
-  std::memset(&caps, 0, sizeof caps);
-  caps.dwSize = sizeof(DIDEVCAPS);
-  if (FAILED(device->SetDataFormat(&c_dfDIJoystick)) ||
-      FAILED(device->SetCooperativeLevel(manager->ownerWindow, kCooperativeFlags)) ||
-      FAILED(device->GetCapabilities(&caps))) {
-    device->Release();
-    return DIENUM_CONTINUE;
-  }
-
-  JoystickRecord& record = manager->joystickRecords[manager->joystickCount];
-  std::memset(&record, 0, sizeof record);
-  lstrcpynA(record.name, instance->tszInstanceName, sizeof record.name);
-  record.attached = (caps.dwFlags & DIDC_ATTACHED) != 0 ? 1 : 0;
-  record.forceFeedback = (caps.dwFlags & DIDC_FORCEFEEDBACK) != 0 ? 1 : 0;
-  record.subtype = (caps.dwDevType & 0xFF) == DIDEVTYPE_JOYSTICK
-                       ? static_cast<int32_t>((caps.dwDevType >> 8) & 0xFF)
-                       : 0;
-  record.buttonCount = static_cast<int32_t>(caps.dwButtons);
-
-  AxisContext axes = {device, 0};
-  if (FAILED(device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS))) {
-    // The half-filled record is taken over by the next controller.
-    device->Release();
-    return DIENUM_CONTINUE;
-  }
-  record.axisMask = axes.axisMask;
-  manager->joystickDevices[manager->joystickCount] = device;
+  manager->joystickRecords[manager->joystickCount] = joystick.record;
+  manager->joystickDevices[manager->joystickCount] = joystick.setup.device;
   ++manager->joystickCount;
   return DIENUM_CONTINUE;
 }
@@ -173,34 +229,24 @@ bool InputManager::Initialize(HINSTANCE instance, HWND owner) {
   ownerWindow = owner;
 
   IDirectInput7A* input = nullptr;
-  if (FAILED(InputPlatform.createEx(instance, 0x0700, IID_IDirectInput7A,
-                                    reinterpret_cast<LPVOID*>(&input), nullptr)) ||
-      input == nullptr) {
+  if (FAILED(CreateDirectInput(instance, input))) {
     ownerWindow = nullptr;
     return false;
   }
   directInput = input;
 
-  IDirectInputDevice7A* keyboard = nullptr;
-  if (FAILED(directInput->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A,
-                                         reinterpret_cast<LPVOID*>(&keyboard), nullptr)) ||
-      keyboard == nullptr) {
+  InputDeviceSetup keyboard;
+  if (!SetUpKeyboard(directInput, ownerWindow, keyboard)) {
     Shutdown();
     return false;
   }
-  keyboardDevice = keyboard;
-  if (FAILED(keyboardDevice->SetDataFormat(&c_dfDIKeyboard)) ||
-      FAILED(keyboardDevice->SetCooperativeLevel(ownerWindow, kCooperativeFlags))) {
-    Shutdown();
-    return false;
-  }
-  // The keyboard is acquired by each poll, not here.
+  keyboardDevice = keyboard.device;
 
   joystickCount = 0;
   for (int i = 0; i < kMaxJoysticks; ++i) joystickDevices[i] = nullptr;
   // Its result says nothing the controllers themselves do not: no controller
   // is as good as none attached.
-  directInput->EnumDevices(DIDEVTYPE_JOYSTICK, AddJoystick, this, DIEDFL_ATTACHEDONLY);
+  EnumerateAttachedJoysticks(directInput, AddJoystick, this);
   return true;
 }
 
