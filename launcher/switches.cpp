@@ -63,8 +63,8 @@ const wchar_t kHelpText[] =
     L"velmora-config.exe [/report | /graphics | /controls | /?]\n"
     L"\n"
     L"/report\n"
-    L"    이 PC의 장치와 두 설정 파일이 어떻게 읽히는지를 config\\report.txt 에 기록합니다. 창은 열리지 않습니다.\n"
-    L"    Writes this PC's devices and how both settings files read to config\\report.txt, without a window.\n"
+    L"    이 PC에 대한 보고서를 config\\report.txt 에 기록합니다.\n"
+    L"    Writes a report on this PC to config\\report.txt.\n"
     L"/graphics\n"
     L"    런처 없이 그래픽 설정만 엽니다.\n"
     L"    Opens the graphic settings alone, without the launcher.\n"
@@ -75,8 +75,8 @@ const wchar_t kHelpText[] =
     L"    이 도움말을 표시합니다.\n"
     L"    Shows this help.\n"
     L"\n"
-    L"스위치가 없으면 런처가 열립니다. \"/\" 대신 \"-\" 도 쓸 수 있습니다.\n"
-    L"Without a switch the launcher opens. \"-\" works in place of \"/\".";
+    L"스위치가 없으면 런처가 열립니다. \"/\" 대신 \"-\" 도 됩니다.\n"
+    L"Without a switch, the launcher opens. \"-\" works as \"/\".";
 
 }  // namespace
 
