@@ -4,12 +4,14 @@
 #   - graphics_open_benchmark: the graphics button to its dialog shown, against
 #     the bare DirectDraw enumeration (ratio);
 #   - input_manager_poll_benchmark: one PollDevices, in microseconds;
-#   - tick_benchmark: one 16 ms tick of the control and calibration dialogs.
+#   - tick_benchmark: one 16 ms tick of the control and calibration dialogs;
+#   - velmora-config.exe /report, against the catalogue alone (report-timing.sh).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 bash "$ROOT/scripts/bootstrap.sh"
 . "$ROOT/scripts/build.sh"
 . "$ROOT/scripts/xvfb.sh"
+. "$ROOT/scripts/report-timing.sh"
 build_win >/dev/null
 
 start_xvfb
@@ -28,3 +30,5 @@ run() {
 run graphics/graphics_open_benchmark.exe 10
 run controls/input_manager_poll_benchmark.exe
 run controls/tick_benchmark.exe
+echo "== velmora-config.exe /report"
+time_report 10
