@@ -109,7 +109,11 @@ bool CreateDevice(IDirectInput7A* input, REFGUID guid, InputDeviceSetup& out) {
   out.result = DI_OK;
   HRESULT result = input->CreateDeviceEx(guid, IID_IDirectInputDevice7A,
                                          reinterpret_cast<LPVOID*>(&out.device), nullptr);
-  if (FAILED(result) || out.device == nullptr) return FailSetUp(out, kSetupCreateDevice, result);
+  if (FAILED(result) || out.device == nullptr) {
+    // Whatever a failed creation left in the pointer is not a device to release.
+    out.device = nullptr;
+    return FailSetUp(out, kSetupCreateDevice, result);
+  }
   return true;
 }
 

@@ -91,6 +91,17 @@ TEST(ReportDisplayTest, TheObserverIsToldEveryVerdictAndFailureAndTheCatalogueSt
   EXPECT_TRUE(machine.liveBlocks.empty());
 }
 
+TEST(ReportDisplayTest, ADeviceWhoseModesFindNoMemoryIsToldSo) {
+  FakeDisplaySystem machine({PrimaryDriver("P", Desktop(), {HardwareDevice("D")})});
+  machine.failAllocation = 3;  // two for the driver's modes, one at a time; then the device's
+  Told told;
+  DisplayCatalogueObserver observer = {&told, Offered, Failed, Modes, Judged};
+  DisplayObserver = &observer;
+  EXPECT_FALSE(EnumerateDisplayDevices());
+  DisplayObserver = nullptr;
+  EXPECT_EQ(std::vector<std::string>{"D 3 -1"}, told.events);
+}
+
 class ReportFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
