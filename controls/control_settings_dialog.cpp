@@ -142,36 +142,21 @@ void FillModeLists(HWND dialog) {
 // Selects the device the loaded file names and shows its assignments, or the
 // keyboard with its preset when the file named nothing attached.
 void RestoreDevice(HWND dialog) {
-  if (ControlSettingsLoaded) {
-    bool matched = false;
-    // Every controller of that name is applied in turn, so of several with one
-    // name the last stays selected.
-    for (int32_t j = 1; j <= ControlManager->joystickCount; ++j) {
-      if (std::strcmp(ControlManager->joystickRecords[j - 1].name, ControlSettings.device) != 0) {
-        continue;
-      }
-      matched = true;
-      ListMessage(dialog, IDC_CONTROL_DEVICE, CB_SETCURSEL, static_cast<WPARAM>(j));
-      ShowDeviceInputs(dialog, j);
-      ApplyLoadedSettings(dialog);
-    }
-    if (!matched) {
-      if (std::strcmp(ControlSettings.device, KeyboardDeviceName) == 0) {
-        ListMessage(dialog, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0);
-        ShowDeviceInputs(dialog, 0);
-        ApplyLoadedSettings(dialog);
-      } else {
-        // A controller no longer attached, or no name at all: nothing loaded
-        // can be shown against the devices at hand.
-        ControlSettingsLoaded = 0;
-      }
-    }
+  RestoredDevice choice = ChooseRestoredDevice(ControlSettings, ControlSettingsLoaded != 0,
+                                               ControlManager->joystickRecords,
+                                               ControlManager->joystickCount);
+  if (choice.reason == kRestoreFoundByName || choice.reason == kRestoreKeyboard) {
+    ListMessage(dialog, IDC_CONTROL_DEVICE, CB_SETCURSEL, static_cast<WPARAM>(choice.row));
+    ShowDeviceInputs(dialog, choice.row);
+    ApplyLoadedSettings(dialog);
+    return;
   }
-  if (!ControlSettingsLoaded) {
-    ListMessage(dialog, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0);
-    SelectedDeviceRow = 0;
-    ApplyPreset(dialog, 0);
-  }
+  // A controller no longer attached, or no name at all: nothing loaded can be
+  // shown against the devices at hand.
+  ControlSettingsLoaded = 0;
+  ListMessage(dialog, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0);
+  SelectedDeviceRow = 0;
+  ApplyPreset(dialog, 0);
 }
 
 BOOL OnInitDialog(HWND dialog) {
@@ -395,6 +380,22 @@ BOOL OnDestroy(HWND dialog) {
 }  // namespace
 
 // ---- Operations on the dialog ---------------------------------------------
+
+RestoredDevice ChooseRestoredDevice(const ControlSettingsRecord& settings, bool loaded,
+                                    const JoystickRecord* joysticks, int32_t count) {
+  if (!loaded) return {0, kRestoreNoFile};
+  if (count > kMaxJoysticks) count = kMaxJoysticks;
+  // Applying every controller of that name in turn would leave the last one
+  // selected, so the last one is the choice.
+  int32_t found = 0;
+  for (int32_t j = 1; j <= count; ++j) {
+    if (std::strncmp(joysticks[j - 1].name, settings.device, kDeviceNameCapacity) == 0) found = j;
+  }
+  if (found != 0) return {found, kRestoreFoundByName};
+  if (std::strcmp(settings.device, KeyboardDeviceName) == 0) return {0, kRestoreKeyboard};
+  if (settings.device[0] == '\0') return {0, kRestoreNoDeviceName};
+  return {0, kRestoreNotAttached};
+}
 
 void FillFunctionCombos(HWND dialog, const InputTableRow* table) {
   // Controller input names are the game's code page 932 texts; key names are

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "controls/control_settings_file.h"
 #include "controls/input_manager.h"
 #include "controls/input_tables.h"
 
@@ -42,6 +43,26 @@ extern InputManager* ControlManager;  // null while no control dialog is open
 extern int32_t SelectedDeviceRow;     // 0 keyboard, r >= 1 controller r - 1
 extern int32_t DetectionTarget;       // id of the focused function list, or 0
 extern UINT_PTR ControlTimer;         // id of the running poll timer, or 0
+
+// Why the dialog opens on the device row it does.
+enum RestoreReason {
+  kRestoreFoundByName,   // a controller of the stored DEVICE name: its stored assignments
+  kRestoreKeyboard,      // DEVICE names the keyboard: its stored assignments
+  kRestoreNotAttached,   // DEVICE names no attached controller: the keyboard preset
+  kRestoreNoDeviceName,  // DEVICE empty or missing: the keyboard preset
+  kRestoreNoFile,        // no file was read: the keyboard preset
+};
+struct RestoredDevice {
+  int32_t row;  // 0 keyboard, r >= 1 controller r - 1
+  RestoreReason reason;
+};
+// The device row the dialog opens on for `settings` (read from the file when
+// `loaded`) with `count` controllers described by `joysticks` attached, and
+// why. Of several controllers of the stored name the last is chosen. Only for
+// kRestoreFoundByName and kRestoreKeyboard are the stored assignments shown.
+// The dialog and the report both decide through this one function.
+RestoredDevice ChooseRestoredDevice(const ControlSettingsRecord& settings, bool loaded,
+                                    const JoystickRecord* joysticks, int32_t count);
 
 // The whole controls run: prepare config\input.cfg, show the dialog owned by
 // `owner`, save on OK (a failed save is reported). Returns the dialog's result:

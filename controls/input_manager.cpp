@@ -36,10 +36,13 @@ constexpr LONG kAxisMax = 1000;
 constexpr DWORD kAxisBytes = sizeof(LONG);
 constexpr DWORD kAxisCount = 8;
 
-// What the per-axis step works on: one controller and the axes it has set.
+// What the per-axis step works on: one controller, the axes it has set, and
+// the axis that refused its range.
 struct AxisContext {
   IDirectInputDevice7A* device;
   uint32_t axisMask;
+  int32_t refusedOffset;
+  HRESULT refusedResult;
 };
 
 uint32_t AxisBit(DWORD offset) {
@@ -59,7 +62,12 @@ BOOL CALLBACK SetAxisRange(LPCDIDEVICEOBJECTINSTANCEA axis, LPVOID context) {
   range.lMax = kAxisMax;
   // A refused range leaves this axis and the ones after it as the device
   // reports them; the controller stays usable through the axes already set.
-  if (FAILED(axes->device->SetProperty(DIPROP_RANGE, &range.diph))) return DIENUM_STOP;
+  HRESULT result = axes->device->SetProperty(DIPROP_RANGE, &range.diph);
+  if (FAILED(result)) {
+    axes->refusedOffset = static_cast<int32_t>(axis->dwOfs);
+    axes->refusedResult = result;
+    return DIENUM_STOP;
+  }
   axes->axisMask |= AxisBit(axis->dwOfs);
   return DIENUM_CONTINUE;
 }
@@ -87,6 +95,30 @@ bool ReadDeviceState(IDirectInputDevice7A* device, bool poll, DWORD size, void* 
   return result == DI_OK;
 }
 
+// Ends a set-up at `step`, which answered `result`: the device is released.
+bool FailSetUp(InputDeviceSetup& out, InputSetupStep step, HRESULT result) {
+  if (out.device != nullptr) out.device->Release();
+  out.device = nullptr;
+  out.failedStep = step;
+  // A creation that answered success without a device still failed.
+  out.result = FAILED(result) ? result : E_POINTER;
+  return false;
+}
+
+bool CreateDevice(IDirectInput7A* input, REFGUID guid, InputDeviceSetup& out) {
+  out.device = nullptr;
+  out.failedStep = kSetupDone;
+  out.result = DI_OK;
+  HRESULT result = input->CreateDeviceEx(guid, IID_IDirectInputDevice7A,
+                                         reinterpret_cast<LPVOID*>(&out.device), nullptr);
+  if (FAILED(result) || out.device == nullptr) {
+    // Whatever a failed creation left in the pointer is not a device to release.
+    out.device = nullptr;
+    return FailSetUp(out, kSetupCreateDevice, result);
+  }
+  return true;
+}
+
 }  // namespace
 
 InputManager::InputManager()
@@ -108,56 +140,75 @@ static void ShutdownManager(InputManager& manager) { manager.Shutdown(); }
 
 InputManager::~InputManager() { ShutdownManager(*this); }
 
-namespace {
+HRESULT CreateDirectInput(HINSTANCE instance, IDirectInput7A*& input) {
+  input = nullptr;
+  HRESULT result = InputPlatform.createEx(instance, 0x0700, IID_IDirectInput7A,
+                                          reinterpret_cast<LPVOID*>(&input), nullptr);
+  if (SUCCEEDED(result) && input == nullptr) result = E_POINTER;
+  if (FAILED(result)) input = nullptr;
+  return result;
+}
 
-// The set-up every controller goes through, when the dialog opens and when it
-// is enumerated again: its own device object with the joystick data format,
-// the dialog's cooperative level, its capabilities and the axis ranges. True
-// with `device` and `record` filled; false with nothing left open.
-bool OpenJoystick(IDirectInput7A* input, HWND owner, const DIDEVICEINSTANCEA& instance,
-                  IDirectInputDevice7A*& device, JoystickRecord& record) {
-  device = nullptr;
-  if (FAILED(input->CreateDeviceEx(instance.guidInstance, IID_IDirectInputDevice7A,
-                                   reinterpret_cast<LPVOID*>(&device), nullptr)) ||
-      device == nullptr) {
-    device = nullptr;
-    return false;
-  }
-
-  DIDEVCAPS caps;
-  std::memset(&caps, 0, sizeof caps);
-  caps.dwSize = sizeof(DIDEVCAPS);
-  AxisContext axes = {device, 0};
-  if (FAILED(device->SetDataFormat(&c_dfDIJoystick)) ||
-      FAILED(device->SetCooperativeLevel(owner, kCooperativeFlags)) ||
-      FAILED(device->GetCapabilities(&caps)) ||
-      FAILED(device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS))) {
-    device->Release();
-    device = nullptr;
-    return false;
-  }
-
-  std::memset(&record, 0, sizeof record);
-  lstrcpynA(record.name, instance.tszInstanceName, sizeof record.name);
-  record.attached = (caps.dwFlags & DIDC_ATTACHED) != 0 ? 1 : 0;
-  record.forceFeedback = (caps.dwFlags & DIDC_FORCEFEEDBACK) != 0 ? 1 : 0;
-  record.subtype = (caps.dwDevType & 0xFF) == DIDEVTYPE_JOYSTICK
-                       ? static_cast<int32_t>((caps.dwDevType >> 8) & 0xFF)
-                       : 0;
-  record.axisMask = axes.axisMask;
-  record.buttonCount = static_cast<int32_t>(caps.dwButtons);
-  record.guidInstance = instance.guidInstance;
+bool SetUpKeyboard(IDirectInput7A* input, HWND owner, InputDeviceSetup& out) {
+  if (!CreateDevice(input, GUID_SysKeyboard, out)) return false;
+  HRESULT result = out.device->SetDataFormat(&c_dfDIKeyboard);
+  if (FAILED(result)) return FailSetUp(out, kSetupDataFormat, result);
+  result = out.device->SetCooperativeLevel(owner, kCooperativeFlags);
+  if (FAILED(result)) return FailSetUp(out, kSetupCooperativeLevel, result);
+  // The keyboard is acquired by each poll, not here.
   return true;
 }
+
+bool SetUpJoystick(IDirectInput7A* input, HWND owner, const DIDEVICEINSTANCEA& instance,
+                   JoystickSetup& out) {
+  std::memset(&out.caps, 0, sizeof out.caps);
+  std::memset(&out.record, 0, sizeof out.record);
+  out.refusedAxisOffset = -1;
+  out.refusedAxisResult = DI_OK;
+  InputDeviceSetup& setup = out.setup;
+  if (!CreateDevice(input, instance.guidInstance, setup)) return false;
+  HRESULT result = setup.device->SetDataFormat(&c_dfDIJoystick);
+  if (FAILED(result)) return FailSetUp(setup, kSetupDataFormat, result);
+  result = setup.device->SetCooperativeLevel(owner, kCooperativeFlags);
+  if (FAILED(result)) return FailSetUp(setup, kSetupCooperativeLevel, result);
+  out.caps.dwSize = sizeof(DIDEVCAPS);
+  result = setup.device->GetCapabilities(&out.caps);
+  if (FAILED(result)) return FailSetUp(setup, kSetupCapabilities, result);
+
+  JoystickRecord& record = out.record;
+  lstrcpynA(record.name, instance.tszInstanceName, sizeof record.name);
+  record.attached = (out.caps.dwFlags & DIDC_ATTACHED) != 0 ? 1 : 0;
+  record.forceFeedback = (out.caps.dwFlags & DIDC_FORCEFEEDBACK) != 0 ? 1 : 0;
+  record.subtype = (out.caps.dwDevType & 0xFF) == DIDEVTYPE_JOYSTICK
+                       ? static_cast<int32_t>((out.caps.dwDevType >> 8) & 0xFF)
+                       : 0;
+  record.buttonCount = static_cast<int32_t>(out.caps.dwButtons);
+  record.guidInstance = instance.guidInstance;
+
+  AxisContext axes = {setup.device, 0, -1, DI_OK};
+  result = setup.device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS);
+  out.refusedAxisOffset = axes.refusedOffset;
+  out.refusedAxisResult = axes.refusedResult;
+  if (FAILED(result)) return FailSetUp(setup, kSetupAxes, result);
+  record.axisMask = axes.axisMask;
+  return true;
+}
+
+HRESULT EnumerateAttachedJoysticks(IDirectInput7A* input, LPDIENUMDEVICESCALLBACKA step,
+                                   void* context) {
+  return input->EnumDevices(DIDEVTYPE_JOYSTICK, step, context, DIEDFL_ATTACHEDONLY);
+}
+
+namespace {
 
 // Opens a controller into the next free index; one that fails its set-up
 // takes no index. The caller makes sure an index is free.
 bool AppendJoystick(InputManager& manager, const DIDEVICEINSTANCEA& instance) {
+  JoystickSetup joystick;
+  if (!SetUpJoystick(manager.directInput, manager.ownerWindow, instance, joystick)) return false;
   int32_t index = manager.joystickCount;
-  if (!OpenJoystick(manager.directInput, manager.ownerWindow, instance,
-                    manager.joystickDevices[index], manager.joystickRecords[index])) {
-    return false;
-  }
+  manager.joystickRecords[index] = joystick.record;
+  manager.joystickDevices[index] = joystick.setup.device;
   manager.joystickCount = index + 1;
   return true;
 }
@@ -198,14 +249,13 @@ void ReviveJoystick(InputManager& manager, int index, const DIDEVICEINSTANCEA& i
   record.attached = 1;
   DIJOYSTATE probe;
   if (device != nullptr && ReadDeviceState(device, true, sizeof probe, &probe)) return;
-  IDirectInputDevice7A* fresh = nullptr;
-  JoystickRecord reopened;
-  if (!OpenJoystick(manager.directInput, manager.ownerWindow, instance, fresh, reopened)) return;
+  JoystickSetup reopened;
+  if (!SetUpJoystick(manager.directInput, manager.ownerWindow, instance, reopened)) return;
   ReleaseDevice(device);
-  device = fresh;
+  device = reopened.setup.device;
   // The name, force feedback, subtype and buttons the dialog shows stay as
   // they were listed; only the ranges just set are new.
-  record.axisMask = reopened.axisMask;
+  record.axisMask = reopened.record.axisMask;
 }
 
 BOOL CALLBACK RefreshJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
@@ -245,34 +295,24 @@ bool InputManager::Initialize(HINSTANCE instance, HWND owner) {
   ownerWindow = owner;
 
   IDirectInput7A* input = nullptr;
-  if (FAILED(InputPlatform.createEx(instance, 0x0700, IID_IDirectInput7A,
-                                    reinterpret_cast<LPVOID*>(&input), nullptr)) ||
-      input == nullptr) {
+  if (FAILED(CreateDirectInput(instance, input))) {
     ownerWindow = nullptr;
     return false;
   }
   directInput = input;
 
-  IDirectInputDevice7A* keyboard = nullptr;
-  if (FAILED(directInput->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A,
-                                         reinterpret_cast<LPVOID*>(&keyboard), nullptr)) ||
-      keyboard == nullptr) {
+  InputDeviceSetup keyboard;
+  if (!SetUpKeyboard(directInput, ownerWindow, keyboard)) {
     Shutdown();
     return false;
   }
-  keyboardDevice = keyboard;
-  if (FAILED(keyboardDevice->SetDataFormat(&c_dfDIKeyboard)) ||
-      FAILED(keyboardDevice->SetCooperativeLevel(ownerWindow, kCooperativeFlags))) {
-    Shutdown();
-    return false;
-  }
-  // The keyboard is acquired by each poll, not here.
+  keyboardDevice = keyboard.device;
 
   joystickCount = 0;
   for (int i = 0; i < kMaxJoysticks; ++i) joystickDevices[i] = nullptr;
   // Its result says nothing the controllers themselves do not: no controller
   // is as good as none attached.
-  directInput->EnumDevices(DIDEVTYPE_JOYSTICK, AddJoystick, this, DIEDFL_ATTACHEDONLY);
+  EnumerateAttachedJoysticks(directInput, AddJoystick, this);
   return true;
 }
 
@@ -281,8 +321,7 @@ int InputManager::RefreshControllers() {
   RefreshContext refresh;
   std::memset(&refresh, 0, sizeof refresh);
   refresh.manager = this;
-  if (FAILED(directInput->EnumDevices(DIDEVTYPE_JOYSTICK, RefreshJoystick, &refresh,
-                                      DIEDFL_ATTACHEDONLY))) {
+  if (FAILED(EnumerateAttachedJoysticks(directInput, RefreshJoystick, &refresh))) {
     // Nothing is known of who is attached; the marks stay as they were.
     return refresh.added;
   }

@@ -46,6 +46,49 @@ struct JoystickRecord {
 // rows and the dialogs' detection use this one order.
 int32_t JoystickAxisValue(const DIJOYSTATE& state, int axis);
 
+// The set-up steps of one device, in the order they are taken. The keyboard
+// takes the first three; a controller all five.
+enum InputSetupStep {
+  kSetupCreateDevice,      // IDirectInput7A::CreateDeviceEx
+  kSetupDataFormat,        // SetDataFormat
+  kSetupCooperativeLevel,  // SetCooperativeLevel
+  kSetupCapabilities,      // GetCapabilities
+  kSetupAxes,              // EnumObjects over the axes, each given -1000..1000
+  kSetupDone               // every step succeeded
+};
+
+// One device's set-up: the device when every step succeeded (the caller's to
+// release), else null with the step that failed and what it answered.
+struct InputDeviceSetup {
+  IDirectInputDevice7A* device;
+  InputSetupStep failedStep;
+  HRESULT result;
+};
+
+// One controller's set-up, and what it found on the way.
+struct JoystickSetup {
+  InputDeviceSetup setup;
+  DIDEVCAPS caps;               // as GetCapabilities filled it
+  JoystickRecord record;        // valid when the set-up succeeded
+  int32_t refusedAxisOffset;    // dwOfs of the axis that refused its range, -1: none
+  HRESULT refusedAxisResult;    // what it answered
+};
+
+// DirectInput 7 through InputPlatform: DI_OK and the interface, or the failure.
+HRESULT CreateDirectInput(HINSTANCE instance, IDirectInput7A*& input);
+// The system keyboard for `owner`: created, given its data format and its
+// cooperative level. A device that fails a step is released.
+bool SetUpKeyboard(IDirectInput7A* input, HWND owner, InputDeviceSetup& out);
+// One attached controller for `owner`: created, data format, cooperative
+// level, capabilities described in its record, every axis given -1000..1000
+// (an axis refusing it ends the axes but not the controller). A controller that
+// fails a step is released. The manager opens every controller this way.
+bool SetUpJoystick(IDirectInput7A* input, HWND owner, const DIDEVICEINSTANCEA& instance,
+                   JoystickSetup& out);
+// Calls `step` for every attached game controller, in DirectInput's order.
+HRESULT EnumerateAttachedJoysticks(IDirectInput7A* input, LPDIENUMDEVICESCALLBACKA step,
+                                   void* context);
+
 // Device rows: row 0 is the keyboard, row r >= 1 is controller r - 1.
 class InputManager {
  public:

@@ -6,6 +6,7 @@
 #include "program/system_library.h"
 
 DisplayDeviceCatalogueRecord DisplayDeviceCatalogue;
+const DisplayCatalogueObserver* DisplayObserver = nullptr;
 
 namespace {
 
@@ -85,6 +86,42 @@ void KeepRenderableModes(DisplayDeviceEntry& entry, const DisplayDeviceEntry& dr
   }
 }
 
+// Whether any of the driver's modes has a depth the device renders to: the
+// same test KeepRenderableModes keeps modes by.
+bool HasRenderableMode(const DisplayDeviceEntry& driver, DWORD renderDepths) {
+  for (int32_t i = 0; i < driver.modeCount; ++i)
+    if (CanRenderToDepth(renderDepths, driver.modes[i].ddpfPixelFormat.dwRGBBitCount)) return true;
+  return false;
+}
+
+void TellFailure(DisplayCatalogueCall call, HRESULT result) {
+  if (DisplayObserver != nullptr) DisplayObserver->callFailed(DisplayObserver->context, call, result);
+}
+
+void TellVerdict(const char* deviceName, DisplayDeviceVerdict verdict, int32_t row) {
+  if (DisplayObserver != nullptr)
+    DisplayObserver->deviceJudged(DisplayObserver->context, deviceName != nullptr ? deviceName : "",
+                                  verdict, row);
+}
+
+// The catalogue is full and someone watches: what the device would have been
+// told had there been room, with nothing stored.
+void JudgeDeviceBeyondLimit(const char* deviceName, const D3DDEVICEDESC7& deviceDesc,
+                            const DisplayDeviceEntry& driver) {
+  DisplayDeviceVerdict verdict = kDeviceBeyondLimit;
+  if ((deviceDesc.dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) == 0)
+    verdict = kDeviceNotHardware;
+  else if (!HasRenderableMode(driver, deviceDesc.dwDeviceRenderBitDepth))
+    verdict = kDeviceNoRenderableMode;
+  TellVerdict(deviceName, verdict, -1);
+}
+
+// While someone watches, enumeration goes on past the 16th device.
+HRESULT AfterCountedDevice() {
+  if (DisplayObserver != nullptr) return D3DENUMRET_OK;
+  return DisplayDeviceCatalogue.count < kDisplayDeviceCapacity ? D3DENUMRET_OK : D3DENUMRET_CANCEL;
+}
+
 }  // namespace
 
 DisplayPlatform RealDisplayPlatform() {
@@ -117,19 +154,30 @@ void ReleaseDisplayDevices() {
 bool EnumerateDisplayDevices() {
   ReleaseDisplayDevices();
   std::memset(&DisplayDeviceCatalogue, 0, sizeof DisplayDeviceCatalogue);
-  DisplayPlatformCalls.enumerateDrivers(AddDisplayDriver, nullptr, kDriverEnumerationFlags);
+  HRESULT result =
+      DisplayPlatformCalls.enumerateDrivers(AddDisplayDriver, nullptr, kDriverEnumerationFlags);
+  if (FAILED(result)) TellFailure(kCallEnumerateDrivers, result);
   return DisplayDeviceCatalogue.count > 0;
 }
 
-BOOL WINAPI AddDisplayDriver(GUID* driverGuid, LPSTR description, LPSTR, LPVOID, HMONITOR) {
+BOOL WINAPI AddDisplayDriver(GUID* driverGuid, LPSTR description, LPSTR driverName, LPVOID,
+                             HMONITOR) {
+  if (DisplayObserver != nullptr)
+    DisplayObserver->driverOffered(DisplayObserver->context, driverGuid,
+                                   description != nullptr ? description : "",
+                                   driverName != nullptr ? driverName : "");
   IDirectDraw7* directDraw = nullptr;
-  if (DisplayPlatformCalls.createDirectDraw(driverGuid, reinterpret_cast<LPVOID*>(&directDraw),
-                                            IID_IDirectDraw7, nullptr) != DD_OK ||
-      directDraw == nullptr)
+  HRESULT created = DisplayPlatformCalls.createDirectDraw(
+      driverGuid, reinterpret_cast<LPVOID*>(&directDraw), IID_IDirectDraw7, nullptr);
+  if (created != DD_OK || directDraw == nullptr) {
+    TellFailure(kCallCreateDirectDraw, created != DD_OK ? created : E_POINTER);
     return DDENUMRET_OK;
+  }
   IDirect3D7* direct3D = nullptr;
-  if (FAILED(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D))) ||
-      direct3D == nullptr) {
+  HRESULT queried =
+      directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D));
+  if (FAILED(queried) || direct3D == nullptr) {
+    TellFailure(kCallQueryDirect3D, FAILED(queried) ? queried : E_POINTER);
     directDraw->Release();
     return DDENUMRET_OK;
   }
@@ -140,8 +188,11 @@ BOOL WINAPI AddDisplayDriver(GUID* driverGuid, LPSTR description, LPSTR, LPVOID,
   CopyShownName(shared.name, description);
   shared.driverCaps.dwSize = sizeof(DDCAPS_DX7);
   shared.emulationCaps.dwSize = sizeof(DDCAPS_DX7);
-  directDraw->GetCaps(reinterpret_cast<LPDDCAPS>(&shared.driverCaps),
-                      reinterpret_cast<LPDDCAPS>(&shared.emulationCaps));
+  // A failed call leaves the capabilities zero, so the devices are judged
+  // without them; it is only told.
+  HRESULT caps = directDraw->GetCaps(reinterpret_cast<LPDDCAPS>(&shared.driverCaps),
+                                     reinterpret_cast<LPDDCAPS>(&shared.emulationCaps));
+  if (FAILED(caps)) TellFailure(kCallGetCaps, caps);
   if (driverGuid != nullptr) {
     shared.driverGuid = *driverGuid;
     shared.driverGuidRef = &shared.driverGuid;
@@ -150,18 +201,26 @@ BOOL WINAPI AddDisplayDriver(GUID* driverGuid, LPSTR description, LPSTR, LPVOID,
   shared.canRenderWindowed =
       (shared.driverCaps.dwCaps2 & DDCAPS2_CANRENDERWINDOWED) != 0 && shared.driverGuidRef == nullptr;
 
-  directDraw->EnumDisplayModes(0, nullptr, &driver, AppendDisplayMode);
-  if (!driver.modeListFailed) {
+  HRESULT listed = directDraw->EnumDisplayModes(0, nullptr, &driver, AppendDisplayMode);
+  if (FAILED(listed)) TellFailure(kCallEnumDisplayModes, listed);
+  if (driver.modeListFailed) {
+    TellFailure(kCallEnumDisplayModes, E_OUTOFMEMORY);
+  } else {
     if (shared.modeCount > 1)
       std::qsort(shared.modes, static_cast<std::size_t>(shared.modeCount),
                  sizeof(DisplayModeEntry), CompareModesForSort);
-    direct3D->EnumDevices(AddDirect3DDevice, &driver);
+    if (DisplayObserver != nullptr)
+      DisplayObserver->modesListed(DisplayObserver->context, shared.modeCount);
+    HRESULT enumerated = direct3D->EnumDevices(AddDirect3DDevice, &driver);
+    if (FAILED(enumerated)) TellFailure(kCallEnumDevices, enumerated);
   }
   FreeModes(shared);
 
   // The DirectDraw object first, then the Direct3D interface taken from it.
   directDraw->Release();
   direct3D->Release();
+  // While someone watches, every driver is looked at, the catalogue full or not.
+  if (DisplayObserver != nullptr) return DDENUMRET_OK;
   return DisplayDeviceCatalogue.count < kDisplayDeviceCapacity ? DDENUMRET_OK : DDENUMRET_CANCEL;
 }
 
@@ -190,9 +249,13 @@ HRESULT WINAPI AppendDisplayMode(LPDDSURFACEDESC2 mode, LPVOID context) {
 HRESULT WINAPI AddDirect3DDevice(LPSTR, LPSTR deviceName, LPD3DDEVICEDESC7 deviceDesc,
                                  LPVOID context) {
   DisplayDeviceCatalogueRecord& catalogue = DisplayDeviceCatalogue;
-  if (catalogue.count >= kDisplayDeviceCapacity) return D3DENUMRET_CANCEL;
-  if (deviceDesc == nullptr) return D3DENUMRET_OK;
   const DisplayDeviceEntry& shared = static_cast<DisplayDriverTemplate*>(context)->entry;
+  if (catalogue.count >= kDisplayDeviceCapacity) {
+    if (DisplayObserver == nullptr) return D3DENUMRET_CANCEL;
+    if (deviceDesc != nullptr) JudgeDeviceBeyondLimit(deviceName, *deviceDesc, shared);
+    return D3DENUMRET_OK;
+  }
+  if (deviceDesc == nullptr) return D3DENUMRET_OK;
 
   DisplayDeviceEntry& entry = catalogue.entries[catalogue.count];
   FreeModes(entry);
@@ -214,17 +277,29 @@ HRESULT WINAPI AddDirect3DDevice(LPSTR, LPSTR deviceName, LPD3DDEVICEDESC7 devic
   }
 
   // Software devices are not listed; the slot is used again by the next device.
-  if (!entry.hardwareRasterization || shared.modeCount <= 0) return D3DENUMRET_OK;
+  if (!entry.hardwareRasterization) {
+    TellVerdict(deviceName, kDeviceNotHardware, -1);
+    return D3DENUMRET_OK;
+  }
+  if (shared.modeCount <= 0) {
+    TellVerdict(deviceName, kDeviceNoRenderableMode, -1);
+    return D3DENUMRET_OK;
+  }
 
   entry.modes = static_cast<DisplayModeEntry*>(DisplayPlatformCalls.allocate(
       static_cast<std::size_t>(shared.modeCount) * sizeof(DisplayModeEntry)));
-  if (entry.modes == nullptr) return D3DENUMRET_OK;  // no memory: this device is not listed
+  if (entry.modes == nullptr) {  // no memory: this device is not listed
+    TellVerdict(deviceName, kDeviceOutOfMemory, -1);
+    return D3DENUMRET_OK;
+  }
   KeepRenderableModes(entry, shared);
   if (entry.modeCount == 0) {
     FreeModes(entry);
+    TellVerdict(deviceName, kDeviceNoRenderableMode, -1);
     return D3DENUMRET_OK;
   }
 
   ++catalogue.count;
-  return catalogue.count < kDisplayDeviceCapacity ? D3DENUMRET_OK : D3DENUMRET_CANCEL;
+  TellVerdict(deviceName, kDeviceAccepted, catalogue.count - 1);
+  return AfterCountedDevice();
 }

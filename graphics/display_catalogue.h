@@ -62,6 +62,49 @@ extern DisplayPlatform DisplayPlatformCalls;
 // The real platform, to put back after a test.
 DisplayPlatform RealDisplayPlatform();
 
+// The platform calls of a build whose failure the catalogue can meet.
+enum DisplayCatalogueCall {
+  kCallEnumerateDrivers,   // DirectDrawEnumerateExA (or the loading of ddraw.dll)
+  kCallCreateDirectDraw,   // DirectDrawCreateEx for one driver
+  kCallQueryDirect3D,      // IDirectDraw7::QueryInterface(IID_IDirect3D7)
+  kCallGetCaps,            // IDirectDraw7::GetCaps
+  kCallEnumDisplayModes,   // IDirectDraw7::EnumDisplayModes; E_OUTOFMEMORY: its list could not grow
+  kCallEnumDevices,        // IDirect3D7::EnumDevices
+};
+
+// What the catalogue decided about one 3D device.
+enum DisplayDeviceVerdict {
+  kDeviceAccepted,          // listed
+  kDeviceNotHardware,       // it does not rasterise in hardware
+  kDeviceNoRenderableMode,  // none of its driver's modes has a depth it renders to
+  kDeviceOutOfMemory,       // its mode list could not be allocated
+  kDeviceBeyondLimit,       // acceptable, but the catalogue already held 16
+};
+
+// Someone who wants to see each decision as the catalogue makes it (the
+// utility's report). Every member must be set. While DisplayObserver is null,
+// which it is but for the report, nothing is called and the build is exactly
+// the graphics run's; while it is set, the enumeration goes on past the 16th
+// device, so that the devices beyond the limit are judged and told too, and the
+// catalogue still holds only the first 16.
+struct DisplayCatalogueObserver {
+  void* context;
+  // A display driver, before anything is asked of it. driverGuid is null for
+  // the primary display driver.
+  void (*driverOffered)(void* context, const GUID* driverGuid, const char* description,
+                        const char* driverName);
+  // A call that failed, with what it answered. After a failed creation or
+  // query the driver is skipped; the other failures are only told.
+  void (*callFailed)(void* context, DisplayCatalogueCall call, HRESULT result);
+  // The number of display modes, of every depth, the driver delivered.
+  void (*modesListed)(void* context, int32_t modeCount);
+  // One 3D device of the current driver and the verdict; row is its catalogue
+  // row when accepted, else -1.
+  void (*deviceJudged)(void* context, const char* deviceName, DisplayDeviceVerdict verdict,
+                       int32_t row);
+};
+extern const DisplayCatalogueObserver* DisplayObserver;
+
 // Rebuilds the catalogue from nothing. True when at least one device was listed.
 bool EnumerateDisplayDevices();
 

@@ -69,10 +69,8 @@ void EmptyList(HWND dialog, int listId) {
 }
 
 void AddModeRow(HWND dialog, const DisplayModeEntry& mode) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%d x %d : %ld bit color", static_cast<int>(mode.dwWidth),
-                static_cast<int>(mode.dwHeight),
-                static_cast<long>(mode.ddpfPixelFormat.dwRGBBitCount));
+  char text[kModeTextSize];
+  FormatModeText(mode, text, sizeof text);
   SendDlgItemMessageA(dialog, IDC_GRAPHIC_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
 }
 
@@ -168,6 +166,12 @@ void OnCommand(HWND dialog, WORD id, WORD notification) {
 }
 
 }  // namespace
+
+void FormatModeText(const DisplayModeEntry& mode, char* text, std::size_t size) {
+  std::snprintf(text, size, "%d x %d : %ld bit color", static_cast<int>(mode.dwWidth),
+                static_cast<int>(mode.dwHeight),
+                static_cast<long>(mode.ddpfPixelFormat.dwRGBBitCount));
+}
 
 void EnableControl(HWND dialog, int controlId, BOOL enable) {
   EnableWindow(GetDlgItem(dialog, controlId), enable);

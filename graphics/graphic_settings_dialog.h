@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+
+#include "graphics/display_catalogue.h"
 
 // The catalogue row shown in the device list. The run sets it to the loaded
 // device before the dialog opens; the dialog follows the player's choice.
@@ -28,6 +31,10 @@ void RunGraphicSettings(HWND owner);
 
 INT_PTR CALLBACK GraphicSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                            LPARAM lParam);
+
+// A mode as its row of the mode list reads, "640 x 480 : 16 bit color".
+constexpr std::size_t kModeTextSize = 64;
+void FormatModeText(const DisplayModeEntry& mode, char* text, std::size_t size);
 
 // Refills the mode list from catalogue row `row` and selects the remembered mode.
 void FillModeList(HWND dialog, int32_t row);

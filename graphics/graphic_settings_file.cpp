@@ -22,26 +22,12 @@ const char kNoDisplayDeviceMessage[] =
 
 namespace {
 
-constexpr int kDeviceNameSize = 260;
-static_assert(kDeviceNameSize >= kSettingsValueSize, "the quoted value parser fills a whole value");
+static_assert(kGraphicDeviceNameSize >= kSettingsValueSize,
+              "the quoted value parser fills a whole value");
 // The device every machine is expected to offer when the stored mode is missing.
 constexpr DWORD kFallbackWidth = 640;
 constexpr DWORD kFallbackHeight = 480;
 constexpr int32_t kHighestTextureQuality = 4;
-
-// What the file asks for, before it is resolved against the machine.
-struct GraphicRequest {
-  int32_t version;  // read and never compared
-  char deviceName[kDeviceNameSize];
-  int32_t multiTexture;
-  int32_t width;
-  int32_t height;
-  int32_t colorDepth;
-  int32_t textureDepth;
-  int32_t textureQuality;
-  int32_t textureCompress;
-  int32_t window;
-};
 
 // A file that was read but lacks a key.
 void SetReadFileDefaults(GraphicRequest& request) {
@@ -77,12 +63,6 @@ void ApplyGraphicKey(int keyIndex, const char* value, void* context) {
     case kGraphicKeyWindow: ParseIntValue(value, request.window); return;
     default: return;
   }
-}
-
-void ReadGraphicRequest(const char* path, GraphicRequest& request) {
-  SetReadFileDefaults(request);
-  if (ReadSettingsFileLines(path, GraphicKeyTable, ApplyGraphicKey, &request) <= 0)
-    SetNoFileDefaults(request);
 }
 
 // The first entry of exactly that name; 0 when none has it.
@@ -121,17 +101,37 @@ int32_t Clamp(int32_t value, int32_t lowest, int32_t highest) {
   return value;
 }
 
+bool IsFlag(int32_t value) { return value == 0 || value == 1; }
+
+// What resolving changed, for whoever asks (the report); the run does not.
+uint32_t FindCorrections(const GraphicRequest& request, const GraphicSettingsRecord& out) {
+  const DisplayDeviceEntry& entry = DisplayDeviceCatalogue.entries[out.device];
+  const DisplayModeEntry& chosen = entry.modes[out.mode];
+  uint32_t found = 0;
+  if (request.deviceName[0] != '\0' && std::strcmp(entry.name, request.deviceName) != 0)
+    found |= kCorrectedDevice;
+  if (!ModeHas(chosen, request.width, request.height, request.colorDepth)) found |= kCorrectedMode;
+  if (!IsFlag(request.multiTexture)) found |= kCorrectedMultiTextureRange;
+  if (request.multiTexture != 0 && out.multiTexture == 0) found |= kCorrectedMultiTextureDevice;
+  if (!IsFlag(request.window)) found |= kCorrectedWindowRange;
+  if (request.window != 0 && out.window == 0) found |= kCorrectedWindowDevice;
+  if (out.textureDepth != request.textureDepth) found |= kCorrectedTextureDepth;
+  if (out.textureQuality != request.textureQuality) found |= kCorrectedTextureQuality;
+  if (!IsFlag(request.textureCompress)) found |= kCorrectedTextureCompress;
+  return found;
+}
+
 }  // namespace
 
-bool LoadGraphicSettings(HWND owner, const char* path, GraphicSettingsRecord& out) {
-  GraphicRequest request;
-  ReadGraphicRequest(path, request);
+int ReadGraphicRequest(const char* path, GraphicRequest& request) {
+  SetReadFileDefaults(request);
+  int length = ReadSettingsFileLines(path, GraphicKeyTable, ApplyGraphicKey, &request);
+  if (length <= 0) SetNoFileDefaults(request);
+  return length;
+}
 
-  if (!EnumerateDisplayDevices()) {
-    ShowErrorMessage(owner, kNoDisplayDeviceMessage);
-    return false;
-  }
-
+void ResolveGraphicSettings(const GraphicRequest& request, GraphicSettingsRecord& out,
+                            uint32_t* corrections) {
   const int32_t device = FindDevice(request.deviceName);
   const DisplayDeviceEntry& entry = DisplayDeviceCatalogue.entries[device];
   const int32_t mode = FindMode(entry, request);
@@ -148,6 +148,18 @@ bool LoadGraphicSettings(HWND owner, const char* path, GraphicSettingsRecord& ou
   out.textureDepth = ResolveTextureDepth(request.textureDepth);
   out.textureQuality = Clamp(request.textureQuality, 0, kHighestTextureQuality);
   out.textureCompress = request.textureCompress != 0;
+  if (corrections != nullptr) *corrections = FindCorrections(request, out);
+}
+
+bool LoadGraphicSettings(HWND owner, const char* path, GraphicSettingsRecord& out) {
+  GraphicRequest request;
+  ReadGraphicRequest(path, request);
+
+  if (!EnumerateDisplayDevices()) {
+    ShowErrorMessage(owner, kNoDisplayDeviceMessage);
+    return false;
+  }
+  ResolveGraphicSettings(request, out, nullptr);
   return true;
 }
 

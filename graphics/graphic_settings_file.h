@@ -49,6 +49,48 @@ constexpr int32_t GraphicFileVersion = 2;
 // "３Ｄデバイスの列挙に失敗しました" in code page 932: no hardware 3D device.
 extern const char kNoDisplayDeviceMessage[];
 
+// What the file asks for, before it is resolved against the machine.
+constexpr int kGraphicDeviceNameSize = 260;
+struct GraphicRequest {
+  int32_t version;  // read and never compared
+  char deviceName[kGraphicDeviceNameSize];
+  int32_t multiTexture;
+  int32_t width;
+  int32_t height;
+  int32_t colorDepth;
+  int32_t textureDepth;
+  int32_t textureQuality;
+  int32_t textureCompress;
+  int32_t window;
+};
+
+// Reads the file at path into request, with the defaults of a file read for
+// what it lacks, or those of no file at all when nothing could be read (absent,
+// unreadable or empty). Returns the file's length, or -1 when it could not be
+// read.
+int ReadGraphicRequest(const char* path, GraphicRequest& request);
+
+// What resolving a request changed, one bit each.
+enum GraphicCorrection : uint32_t {
+  kCorrectedDevice = 1u << 0,              // a device name this machine has no device of
+  kCorrectedMode = 1u << 1,                // a mode the chosen device does not offer
+  kCorrectedMultiTextureRange = 1u << 2,   // MULTITEXTURE other than 0 or 1
+  kCorrectedMultiTextureDevice = 1u << 3,  // asked for; the device binds fewer than 2 textures
+  kCorrectedWindowRange = 1u << 4,         // WINDOW other than 0 or 1
+  kCorrectedWindowDevice = 1u << 5,        // asked for; the device cannot render in a window
+  kCorrectedTextureDepth = 1u << 6,        // not 0, 16 or 32
+  kCorrectedTextureQuality = 1u << 7,      // outside 0 to 4
+  kCorrectedTextureCompress = 1u << 8,     // other than 0 or 1
+};
+
+// Resolves request against the catalogue, which must hold at least one device,
+// into out: the device of that name or the first, the stored mode or the
+// fallback, and each option as the device allows. When corrections is not null
+// it receives the GraphicCorrection bits of what was changed. The graphics run
+// and the report both resolve through this one function.
+void ResolveGraphicSettings(const GraphicRequest& request, GraphicSettingsRecord& out,
+                            uint32_t* corrections);
+
 // Reads the file at path (defaults for what it lacks), rebuilds the catalogue and
 // resolves the stored values against it into out. False only when the catalogue
 // is empty: the failure has then been shown, owned by owner, and out is untouched.

@@ -9,9 +9,11 @@
 void SettleProgramDirectory();
 
 // The whole life of the process after WinMain: settle and enter the program
-// directory, make sure "config" exists beside the executable, show the launcher
-// until it is closed. Returns the process exit code, always 0.
-int RunStartUp(HINSTANCE instance);
+// directory, make sure "config" exists beside the executable, then do what the
+// command line's switch asks (the report, one settings run alone, the help) or,
+// without one, show the launcher until it is closed. Returns the process exit
+// code: 0, or 1 when the report could not be written.
+int RunStartUp(HINSTANCE instance, const char* commandLine);
 
 // Shows the launcher (template 106) as a modal dialog with no owner and returns
 // when it is closed: 0 after "종료", Escape or the close box, -1 if it could not

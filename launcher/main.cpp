@@ -2,8 +2,8 @@
 
 #include "launcher/launcher.h"
 
-// The command line and show state are not read: the two settings files are the
-// utility's only configuration.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  return RunStartUp(instance);
+// The command line is read only for its switches (see launcher/switches.h); the
+// show state is not read.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  return RunStartUp(instance, commandLine);
 }

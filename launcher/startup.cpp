@@ -2,9 +2,13 @@
 
 #include <direct.h>
 
+#include "controls/control_settings_dialog.h"
+#include "graphics/graphic_settings_dialog.h"
 #include "launcher/launcher.h"
+#include "launcher/switches.h"
 #include "program/program_directory.h"
 #include "program/program_instance.h"
+#include "report/report.h"
 #include "resources/resource_ids.h"
 
 void SettleProgramDirectory() {
@@ -22,7 +26,7 @@ void SettleProgramDirectory() {
   SetProgramDirectory(modulePath, truncated, currentDirectory);
 }
 
-int RunStartUp(HINSTANCE instance) {
+int RunStartUp(HINSTANCE instance, const char* commandLine) {
   ProgramInstance = instance;
   SettleProgramDirectory();
   // Both results are ignored: a missing directory or folder makes the later
@@ -32,6 +36,22 @@ int RunStartUp(HINSTANCE instance) {
     _mkdir("config");
   }
   RegisterDialogControlClasses();
+  switch (ParseStartSwitch(commandLine)) {
+    case StartSwitch::kReport:
+      return RunReport();
+    case StartSwitch::kGraphics:
+      // The run alone, owned by no window: OK saves as from the launcher.
+      RunGraphicSettings(nullptr);
+      return 0;
+    case StartSwitch::kControls:
+      RunControlSettings(nullptr);
+      return 0;
+    case StartSwitch::kHelp:
+      ShowSwitchHelp();
+      return 0;
+    case StartSwitch::kNone:
+      break;
+  }
   ShowLauncher(instance);
   return 0;
 }

@@ -7,12 +7,14 @@
 #     (the re-enumeration after a device change) with the fakes and with the
 #     system's DirectInput, in microseconds;
 #   - tick_benchmark: one 16 ms tick of the control and calibration dialogs,
-#     also with the selected controller pulled out.
+#     also with the selected controller pulled out;
+#   - velmora-config.exe /report, against the catalogue alone (report-timing.sh).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 bash "$ROOT/scripts/bootstrap.sh"
 . "$ROOT/scripts/build.sh"
 . "$ROOT/scripts/xvfb.sh"
+. "$ROOT/scripts/report-timing.sh"
 build_win >/dev/null
 
 start_xvfb
@@ -31,3 +33,5 @@ run() {
 run graphics/graphics_open_benchmark.exe 10
 run controls/input_manager_poll_benchmark.exe
 run controls/tick_benchmark.exe
+echo "== velmora-config.exe /report"
+time_report 10

@@ -97,6 +97,11 @@ void WriteIntQuadLine(SettingsWriter& writer, const char* key, int32_t a, int32_
   PutText(writer, "\n");
 }
 
+void WriteRawBytes(SettingsWriter& writer, const char* bytes, size_t count) {
+  if (writer.file == nullptr || writer.failed || count == 0) return;
+  if (std::fwrite(bytes, 1, count, writer.file) != count) writer.failed = true;
+}
+
 bool FinishSettingsFile(SettingsWriter& writer) {
   if (writer.file == nullptr) return false;
   // Buffered bytes may only fail to reach the file now; a save is good only if

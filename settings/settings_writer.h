@@ -5,6 +5,7 @@
 // the previous file as it was. Every line ends in CR LF.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -31,6 +32,10 @@ void WriteQuotedLine(SettingsWriter& writer, const char* key, const char* text);
 // KEY=a,b,c,d
 void WriteIntQuadLine(SettingsWriter& writer, const char* key, int32_t a, int32_t b,
                       int32_t c, int32_t d);
+
+// Bytes exactly as given: no line-end translation, no terminator needed. For
+// text that is not a settings line (a report, a byte-order mark).
+void WriteRawBytes(SettingsWriter& writer, const char* bytes, size_t count);
 
 // Closes the temporary file and puts it in place of the target. True only when every
 // byte reached the file and the target was replaced; on false the target is

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The folders are layers: settings/ at the bottom, then program/, then graphics/
-# and controls/ side by side, with launcher/ on top. A file may include only its
-# own folder, the folders below it and resources/ (the control ids); nothing but
-# launcher/ and its tests includes launcher/.
+# and controls/ side by side, then report/, with launcher/ on top. A file may
+# include only its own folder, the folders below it and resources/ (the control
+# ids); nothing but launcher/ and its tests includes launcher/.
 # Usage: layering_check.sh <source root>
 set -euo pipefail
 cd "$1"
@@ -12,11 +12,12 @@ allowed_for() {
     program) echo "program settings resources" ;;
     graphics) echo "graphics program settings resources" ;;
     controls) echo "controls program settings resources" ;;
-    launcher) echo "launcher graphics controls program settings resources" ;;
+    report) echo "report graphics controls program settings resources" ;;
+    launcher) echo "launcher report graphics controls program settings resources" ;;
   esac
 }
 status=0
-for folder in settings program graphics controls launcher; do
+for folder in settings program graphics controls report launcher; do
   allowed=" $(allowed_for "$folder") "
   while IFS=: read -r file included; do
     top=${included%%/*}

@@ -63,6 +63,7 @@ class FakeDirect3D : public IDirect3D7, public FakeComObject {
 
   STDMETHOD(EnumDevices)(LPD3DENUMDEVICESCALLBACK7 callback, void* context) override {
     const FakeDriver& driver = System().drivers[driver_];
+    if (driver.devicesResult != D3D_OK) return driver.devicesResult;
     for (size_t i = 0; i < driver.devices.size(); ++i) {
       const FakeDevice& device = driver.devices[i];
       D3DDEVICEDESC7 desc;
@@ -119,6 +120,7 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
 
   STDMETHOD(GetCaps)(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) override {
     const FakeDriver& driver = System().drivers[driver_];
+    if (driver.capsResult != DD_OK) return driver.capsResult;
     if (driverCaps != nullptr) {
       if (driverCaps->dwSize != sizeof(DDCAPS_DX7)) {
         ++System().wrongCapsSizes;
@@ -140,6 +142,7 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
   STDMETHOD(EnumDisplayModes)(DWORD flags, LPDDSURFACEDESC2 match, LPVOID context,
                               LPDDENUMMODESCALLBACK2 callback) override {
     if (flags != 0 || match != nullptr) ++System().wrongModeRequests;
+    if (System().drivers[driver_].modesResult != DD_OK) return System().drivers[driver_].modesResult;
     const std::vector<FakeMode> modes = System().drivers[driver_].modes;
     for (const FakeMode& mode : modes) {
       DDSURFACEDESC2 desc;
@@ -201,6 +204,7 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
 HRESULT WINAPI FakeEnumerateDrivers(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
   FakeDisplaySystem& system = System();
   system.driverEnumerationFlags.push_back(flags);
+  if (system.enumerateResult != DD_OK) return system.enumerateResult;
   for (size_t i = 0; i < system.drivers.size(); ++i) {
     const FakeDriver& driver = system.drivers[i];
     GUID guid = FakeDriverGuid(static_cast<int>(i));

@@ -38,6 +38,10 @@ struct FakeDriver {
   std::vector<FakeDevice> devices;
   bool createFails = false;  // DirectDrawCreateEx fails
   bool noDirect3D = false;   // QueryInterface(IID_IDirect3D7) fails
+  // Other than DD_OK: the call answers this, having delivered nothing.
+  HRESULT capsResult = DD_OK;     // GetCaps
+  HRESULT modesResult = DD_OK;    // EnumDisplayModes
+  HRESULT devicesResult = D3D_OK; // EnumDevices
 };
 
 // Shorthands for the scripts.
@@ -65,6 +69,9 @@ class FakeDisplaySystem {
   FakeDisplaySystem& operator=(const FakeDisplaySystem&) = delete;
 
   std::vector<FakeDriver> drivers;
+
+  // Other than DD_OK: DirectDrawEnumerateExA answers this and offers no driver.
+  HRESULT enumerateResult = DD_OK;
 
   // The allocation numbered failAllocation (from 1, counting from now) answers
   // null; 0 never fails.

@@ -1,0 +1,288 @@
+// Sections 4 and 5 of the report: DirectInput, the keyboard and the attached
+// controllers, each set up by the input manager's own steps, and
+// config\input.cfg with the device row the control settings would open on.
+#include <cstdio>
+#include <cstring>
+
+#include "controls/control_settings_dialog.h"
+#include "controls/control_settings_file.h"
+#include "controls/input_manager.h"
+#include "controls/input_tables.h"
+#include "program/cp932_text.h"
+#include "program/program_directory.h"
+#include "program/program_instance.h"
+#include "report/report_sections.h"
+#include "settings/settings_text.h"
+
+namespace {
+
+const char kDirectInputLibrary[] = "dinput.dll";
+const char* const kAxisNames[kJoystickAxisCount] = {"X", "Y", "Z", "Rx", "Ry", "Rz",
+                                                    "slider 0", "slider 1"};
+
+struct InputWatch {
+  ReportText* report;
+  IDirectInput7A* input;
+  HWND owner;
+  int offered;     // controllers the enumeration reported
+  int32_t listed;  // of them, the rows of the device list
+  JoystickRecord records[kMaxJoysticks];
+};
+
+const char* StepName(InputSetupStep step) {
+  switch (step) {
+    case kSetupCreateDevice: return "CreateDeviceEx";
+    case kSetupDataFormat: return "SetDataFormat";
+    case kSetupCooperativeLevel: return "SetCooperativeLevel";
+    case kSetupCapabilities: return "GetCapabilities";
+    case kSetupAxes: return "EnumObjects (the axis ranges)";
+    case kSetupDone: return "nothing";
+  }
+  return "?";
+}
+
+const char* SubtypeName(int32_t subtype) {
+  switch (subtype) {
+    case DIDEVTYPEJOYSTICK_UNKNOWN: return "unspecified";
+    case DIDEVTYPEJOYSTICK_TRADITIONAL: return "traditional joystick";
+    case DIDEVTYPEJOYSTICK_FLIGHTSTICK: return "flight stick";
+    case DIDEVTYPEJOYSTICK_GAMEPAD: return "gamepad";
+    case DIDEVTYPEJOYSTICK_RUDDER: return "rudder";
+    case DIDEVTYPEJOYSTICK_WHEEL: return "wheel";
+    case DIDEVTYPEJOYSTICK_HEADTRACKER: return "head tracker";
+    default: return "other";
+  }
+}
+
+void ReportJoystickDetails(ReportText& report, const JoystickSetup& joystick) {
+  const JoystickRecord& record = joystick.record;
+  const DIDEVCAPS& caps = joystick.caps;
+  ReportLine(report, "  device type 0x%08lX: subtype %ld (%s)", static_cast<unsigned long>(caps.dwDevType),
+             static_cast<long>(record.subtype), SubtypeName(record.subtype));
+  char axes[128] = "";
+  for (int k = 0; k < kJoystickAxisCount; ++k) {
+    if ((record.axisMask & (1u << k)) == 0) continue;
+    if (axes[0] != '\0') std::strcat(axes, ", ");
+    std::strcat(axes, kAxisNames[k]);
+  }
+  ReportLine(report, "  axes given the range -1000 to 1000: %s", axes[0] != '\0' ? axes : "none");
+  if (joystick.refusedAxisOffset >= 0) {
+    char described[kShownTextSize];
+    ReportLine(report, "  the axis at offset %ld refused the range: %s; it and the axes after it keep their own",
+               static_cast<long>(joystick.refusedAxisOffset),
+               DescribeResult(joystick.refusedAxisResult, nullptr, described, sizeof described));
+  }
+  ReportLine(report, "  buttons: %ld%s; POVs: %lu", static_cast<long>(record.buttonCount),
+             record.buttonCount > kJoystickButtonRows ? " (the lists offer the first 32)" : "",
+             static_cast<unsigned long>(caps.dwPOVs));
+  ReportLine(report, "  force feedback: %s", record.forceFeedback ? "yes" : "no");
+}
+
+// The enumeration step: each controller set up exactly as the manager sets it
+// up, told, and released again.
+BOOL CALLBACK ReportJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
+  InputWatch& watch = *static_cast<InputWatch*>(context);
+  ReportText& report = *watch.report;
+  ++watch.offered;
+  JoystickSetup joystick;
+  bool ready = SetUpJoystick(watch.input, watch.owner, *instance, joystick);
+  char described[kShownTextSize], shown[kShownTextSize];
+  if (!ready) {
+    ReportLine(report, "Controller %d: left out: %s failed: %s", watch.offered,
+               StepName(joystick.setup.failedStep),
+               DescribeResult(joystick.setup.result, nullptr, described, sizeof described));
+  } else if (watch.listed < kMaxJoysticks) {
+    watch.records[watch.listed] = joystick.record;
+    ++watch.listed;
+    ReportLine(report, "Controller %d: row %ld of the device list", watch.offered,
+               static_cast<long>(watch.listed));
+  } else {
+    ReportLine(report, "Controller %d: not listed: beyond the %d-controller limit", watch.offered,
+               kMaxJoysticks);
+  }
+  ReportLine(report, "  instance name: %s",
+             ShowText(instance->tszInstanceName, CP_ACP, true, shown, sizeof shown));
+  ReportLine(report, "  product name: %s",
+             ShowText(instance->tszProductName, CP_ACP, true, shown, sizeof shown));
+  if (ready || joystick.setup.failedStep == kSetupAxes) ReportJoystickDetails(report, joystick);
+  if (ready) joystick.setup.device->Release();
+  return DIENUM_CONTINUE;
+}
+
+// The keyboard and the controllers. Returns whether the control settings
+// could open (DirectInput and the keyboard ready).
+bool ReportDevices(ReportText& report, InputWatch& watch) {
+  char described[kShownTextSize], shown[kShownTextSize];
+  HRESULT created = CreateDirectInput(ProgramInstance, watch.input);
+  if (FAILED(created)) {
+    ReportLine(report, "DirectInput: could not be created: %s; the control settings would not open",
+               DescribeResult(created, kDirectInputLibrary, described, sizeof described));
+    return false;
+  }
+  ReportLine(report, "DirectInput: created (version 7)");
+  InputDeviceSetup keyboard;
+  bool ready = SetUpKeyboard(watch.input, watch.owner, keyboard);
+  ReportLine(report, "Keyboard: row 0 %s", ShowText(KeyboardDeviceName, kGameTextCodePage, true, shown, sizeof shown));
+  if (ready) {
+    ReportLine(report, "  set up: CreateDeviceEx, SetDataFormat, SetCooperativeLevel");
+    keyboard.device->Release();
+  } else {
+    ReportLine(report, "  %s failed: %s; the control settings would not open",
+               StepName(keyboard.failedStep),
+               DescribeResult(keyboard.result, nullptr, described, sizeof described));
+  }
+  HRESULT enumerated = EnumerateAttachedJoysticks(watch.input, ReportJoystick, &watch);
+  if (FAILED(enumerated))
+    ReportLine(report, "EnumDevices failed: %s",
+               DescribeResult(enumerated, nullptr, described, sizeof described));
+  ReportLine(report, "Game controllers attached: %d; listed: %ld (at most %d)", watch.offered,
+             static_cast<long>(watch.listed), kMaxJoysticks);
+  watch.input->Release();
+  watch.input = nullptr;
+  return ready;
+}
+
+// ---- config\input.cfg ----------------------------------------------------------
+
+void EchoControlLine(int keyIndex, const char* value, void* context) {
+  ReportText& report = *static_cast<ReportText*>(context);
+  // The keyboard's name is stored in code page 932, a controller's in the
+  // system's code page.
+  char device[kSettingsValueSize];
+  ParseQuotedValue(value, device);
+  UINT codePage = std::strcmp(device, KeyboardDeviceName) == 0 ? kGameTextCodePage : CP_ACP;
+  char shown[kShownTextSize];
+  ReportLine(report, "  %s=%s", ControlKeyTable[keyIndex],
+             ShowText(value, codePage, false, shown, sizeof shown));
+}
+
+const char* DeviceRowName(const InputWatch& watch, int32_t row, char* out, std::size_t size) {
+  if (row == 0) return ShowText(KeyboardDeviceName, kGameTextCodePage, true, out, size);
+  return ShowText(watch.records[row - 1].name, CP_ACP, true, out, size);
+}
+
+void ReportRestoredDevice(ReportText& report, const InputWatch& watch, RestoredDevice choice) {
+  char row[kShownTextSize], device[kShownTextSize];
+  DeviceRowName(watch, choice.row, row, sizeof row);
+  switch (choice.reason) {
+    case kRestoreFoundByName:
+      ReportLine(report, "The control settings would open on row %ld %s: found by name; the stored assignments are shown",
+                 static_cast<long>(choice.row), row);
+      return;
+    case kRestoreKeyboard:
+      ReportLine(report, "The control settings would open on row 0 %s: the keyboard is named; the stored assignments are shown", row);
+      return;
+    case kRestoreNotAttached:
+      ReportLine(report, "The control settings would open on row 0 %s with its preset: the named controller %s is not attached",
+                 row, ShowText(ControlSettings.device, CP_ACP, true, device, sizeof device));
+      return;
+    case kRestoreNoDeviceName:
+      ReportLine(report, "The control settings would open on row 0 %s with its preset: the file names no device", row);
+      return;
+    case kRestoreNoFile:
+      ReportLine(report, "The control settings would open on row 0 %s with its preset: no file was read", row);
+      return;
+  }
+}
+
+struct StoredInput {
+  const char* key;
+  int32_t row;
+  const AnalogFunctionSetting* analog;  // null for a single-word function
+  bool modeShown;                       // the mode has a list of its own
+};
+
+// One stored function; `shown` says whether the dialog shows the stored rows
+// at all (it shows the keyboard preset otherwise).
+void ReportStoredInput(ReportText& report, const StoredInput& stored, bool keyboardTable,
+                       bool shown) {
+  const char* noSelection = shown ? "; the list shows no selection" : "";
+  const InputTableRow* table = keyboardTable ? KeyNameTable : JoystickInputTable;
+  int32_t rows = keyboardTable ? kKeyNameRows : kJoystickInputRows;
+  char input[kShownTextSize + 96] = "";
+  if (stored.row >= 0 && stored.row < rows) {
+    char name[kShownTextSize];
+    std::snprintf(input, sizeof input, "row %ld %s", static_cast<long>(stored.row),
+                  ShowText(table[stored.row].name, keyboardTable ? CP_ACP : kGameTextCodePage, true,
+                           name, sizeof name));
+  } else {
+    std::snprintf(input, sizeof input, "row %ld: outside its table (rows 0 to %ld)%s",
+                  static_cast<long>(stored.row), static_cast<long>(rows - 1), noSelection);
+  }
+  if (stored.analog == nullptr) {
+    ReportLine(report, "  %s: %s", stored.key, input);
+    return;
+  }
+  const AnalogFunctionSetting& analog = *stored.analog;
+  char mode[96] = "";
+  if (stored.modeShown) {
+    if (analog.axisMode >= 0 && analog.axisMode < kAxisModeCount)
+      std::snprintf(mode, sizeof mode, "; %s", AxisMode[analog.axisMode]);
+    else
+      std::snprintf(mode, sizeof mode, "; mode %ld: outside its list (0 Digital, 1 Analog)%s",
+                    static_cast<long>(analog.axisMode), noSelection);
+  }
+  ReportLine(report, "  %s: %s%s; calibration %ld to %ld", stored.key, input, mode,
+             static_cast<long>(analog.calibMin), static_cast<long>(analog.calibMax));
+}
+
+void ReportInputFile(ReportText& report, const InputWatch& watch, bool dialogOpens) {
+  ReportLine(report, "== 5. config\\input.cfg ==");
+  char path[kPathCapacity];
+  std::strncpy(path, ProgramPath("config\\input.cfg"), sizeof path - 1);
+  path[sizeof path - 1] = '\0';
+  // The same preparation as the controls run: the record and whether the
+  // file was read.
+  PrepareControlSettings();
+  if (!ControlSettingsLoaded) {
+    ReportLine(report, "File: absent or unreadable; the control settings start from the keyboard preset");
+  } else {
+    ReportLine(report, "File: read; the keys as stored:");
+    if (ReadSettingsFileLines(path, ControlKeyTable, EchoControlLine, &report) == 0)
+      ReportLine(report, "  (the file is empty)");
+  }
+  if (!dialogOpens)
+    ReportLine(report, "The control settings would not open: DirectInput or the keyboard could not be set up");
+
+  const ControlSettingsRecord& s = ControlSettings;
+  RestoredDevice choice =
+      ChooseRestoredDevice(s, ControlSettingsLoaded != 0, watch.records, watch.listed);
+  if (dialogOpens) ReportRestoredDevice(report, watch, choice);
+  if (!ControlSettingsLoaded) return;
+
+  bool keyboardTable = choice.row == 0 && (std::strcmp(s.device, KeyboardDeviceName) == 0 ||
+                                           s.device[0] == '\0');
+  bool shown = choice.reason == kRestoreFoundByName || choice.reason == kRestoreKeyboard;
+  ReportLine(report, "Stored assignments, read in the %s%s:",
+             keyboardTable ? "keyboard's key table" : "controller input table",
+             shown ? "" : " (not shown: the dialog shows the keyboard preset)");
+  const StoredInput inputs[] = {
+      {"LEFT", s.left.input, &s.left, true},       {"RIGHT", s.right.input, &s.right, false},
+      {"ACCELE", s.accele.input, &s.accele, true}, {"BRAKE", s.brake.input, &s.brake, true},
+      {"SHIFTUP", s.shiftUp, nullptr, false},      {"SHIFTDOWN", s.shiftDown, nullptr, false},
+      {"SIDEBRAKE", s.sideBrake, nullptr, false},  {"LIGHT", s.light, nullptr, false},
+      {"VIEWUP", s.viewUp, nullptr, false},        {"VIEWDOWN", s.viewDown, nullptr, false},
+  };
+  for (const StoredInput& stored : inputs) ReportStoredInput(report, stored, keyboardTable, shown);
+  bool feedback = choice.row >= 1 && watch.records[choice.row - 1].forceFeedback != 0;
+  ReportLine(report, "  FORCEFEEDBACK: %ld; the device has force feedback: %s",
+             static_cast<long>(s.forceFeedback), feedback ? "yes" : "no");
+}
+
+}  // namespace
+
+void ReportInput(ReportText& report) {
+  ReportLine(report, "== 4. Input ==");
+  InputWatch watch;
+  std::memset(&watch, 0, sizeof watch);
+  watch.report = &report;
+  // The devices cooperate with a window of this process, as with the control
+  // dialog's; this one is never shown.
+  watch.owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                ProgramInstance, nullptr);
+  bool dialogOpens = ReportDevices(report, watch);
+  ReportLine(report, "%s", "");
+  ReportInputFile(report, watch, dialogOpens);
+  ReportLine(report, "%s", "");
+  if (watch.owner != nullptr) DestroyWindow(watch.owner);
+}

@@ -1,0 +1,110 @@
+#include "report/report.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <cwchar>
+
+#include "program/program_directory.h"
+#include "report/report_sections.h"
+#include "report/report_text.h"
+
+namespace {
+
+const char kReportFile[] = "config\\report.txt";
+
+double MillisecondsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  if (frequency.QuadPart == 0) return 0;
+  return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+         static_cast<double>(frequency.QuadPart);
+}
+
+// From the process's creation, which under Wine is as soon as Wine has started
+// it, to now.
+double MillisecondsSinceProcessStart() {
+  FILETIME created, exited, kernel, user, now;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER from, to;
+  from.LowPart = created.dwLowDateTime;
+  from.HighPart = created.dwHighDateTime;
+  to.LowPart = now.dwLowDateTime;
+  to.HighPart = now.dwHighDateTime;
+  if (to.QuadPart < from.QuadPart) return -1;
+  return static_cast<double>(to.QuadPart - from.QuadPart) / 10000.0;  // 100 ns units
+}
+
+// A GUI program has no console of its own: it prints into the one it was
+// started from (Windows' cmd.exe; under Wine a terminal gives it one already),
+// or into its output when that was redirected to a file or a pipe.
+void TellConsole(const char* path, bool written) {
+  bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0 || GetLastError() == ERROR_ACCESS_DENIED;
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  if (out == nullptr || out == INVALID_HANDLE_VALUE || GetFileType(out) == FILE_TYPE_UNKNOWN) {
+    if (!attached) return;
+    opened = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return;
+    out = opened;
+  }
+  wchar_t text[kPathCapacity + 64];
+  const wchar_t* lead = written ? L"" : L"The report could not be written: ";
+  std::size_t used = std::wcslen(lead);
+  std::memcpy(text, lead, used * sizeof(wchar_t));
+  int converted = MultiByteToWideChar(CP_ACP, 0, path, -1, text + used,
+                                      static_cast<int>(kPathCapacity + 64 - used - 3));
+  if (converted > 0) used += static_cast<std::size_t>(converted) - 1;
+  text[used++] = L'\r';
+  text[used++] = L'\n';
+  DWORD mode = 0, done = 0;
+  if (GetConsoleMode(out, &mode)) {
+    // A prompt may already stand on the console's last line.
+    WriteConsoleW(out, L"\r\n", 2, &done, nullptr);
+    WriteConsoleW(out, text, static_cast<DWORD>(used), &done, nullptr);
+  } else {
+    char bytes[(kPathCapacity + 64) * 3];
+    int length = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(used), bytes,
+                                     sizeof bytes, nullptr, nullptr);
+    if (length > 0) WriteFile(out, bytes, static_cast<DWORD>(length), &done, nullptr);
+  }
+  if (opened != INVALID_HANDLE_VALUE) CloseHandle(opened);
+}
+
+}  // namespace
+
+bool WriteReport(const char* path) {
+  LARGE_INTEGER start;
+  QueryPerformanceCounter(&start);
+  ReportText report;
+  if (!BeginReportText(report, path)) return false;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  ReportLine(report, "Velmora Config report, written %04u-%02u-%02u %02u:%02u:%02u (local time)",
+             now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+  ReportLine(report, "%s", "");
+  ReportUtility(report);
+  LARGE_INTEGER display;
+  QueryPerformanceCounter(&display);
+  ReportDisplay(report);
+  double displayTime = MillisecondsSince(display);
+  ReportInput(report);
+  // A slow DirectDraw shows here; the figures also time the report itself.
+  ReportLine(report, "Report written in %.0f ms (the display sections %.0f ms); %.0f ms since the process started",
+             MillisecondsSince(start), displayTime, MillisecondsSinceProcessStart());
+  return FinishReportText(report);
+}
+
+int RunReport() {
+  // A DLL that cannot be loaded is a line of the report, never a system box.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  char path[kPathCapacity];
+  std::strncpy(path, ProgramPath(kReportFile), sizeof path - 1);
+  path[sizeof path - 1] = '\0';
+  bool written = path[0] != '\0' && WriteReport(path);
+  TellConsole(path, written);
+  return written ? 0 : 1;
+}

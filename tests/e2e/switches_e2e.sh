@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The command line's switches on the built utility under Wine, driven by keys:
+#  (a) /graphics: the graphic dialog without the launcher; OK writes the
+#      first-run graphic.cfg the launcher's button would; exit code 0;
+#  (b) -CONTROLS: the same for the control dialog and the keyboard preset;
+#  (c) words of another launcher and an unknown switch: the launcher as ever;
+#  (d) /?: a message box; OK ends the utility with 0, nothing written.
+# Usage: switches_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe>
+set -uo pipefail
+exe=$1
+wine_run=$2
+probe=$3
+deaths_log="$(dirname "$wine_run")/wine-deaths.log"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/window.sh"
+
+pid=""
+fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
+
+work=$(mktemp -d)
+errors="$work/wine.err"
+trap 'rm -rf "$work"' EXIT
+game="$work/Velmora Game"
+mkdir -p "$game"
+cp "$exe" "$game/velmora-config.exe"
+
+# start ARGS...: the utility from another folder, in the background.
+start() {
+  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" "$@" 2>"$errors") &
+  pid=$!
+}
+# window_of TITLE: waits for a visible window of ours with exactly that title.
+window_of() {
+  local i id
+  for i in $(seq 1 300); do
+    id=$(xdotool search --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+no_launcher() {
+  xdotool search --all --onlyvisible --pid "$pid" --name '^Velmora Config$' >/dev/null 2>&1 &&
+    fail "$1: the launcher is shown"
+}
+ended() {  # ended WHAT: the utility ends by itself with 0, cleanly
+  local code problem
+  wait_for_exit "$pid" 30
+  code=$?
+  [ $code -ne 124 ] || fail "$1: still running 30 s later"
+  pid=""
+  problem=$(exit_problem "$code" "$errors" "$deaths_log")
+  [ -z "$problem" ] || fail "$1: $problem"
+}
+
+# (a) /graphics, no file: the first device and the mode the load falls back to.
+start /graphics
+dialog=$(window_of "Velmora Graphic Setting") || fail "(a) no graphic dialog"
+no_launcher "(a)"
+press_key "$dialog" Return
+ended "(a) after OK"
+IFS=$'\t' read -r _ _ name stages _ < <("$wine_run" "$probe" </dev/null | tr -d '\r' | grep -m1 '^device')
+read -r w h d < <("$wine_run" "$probe" </dev/null | tr -d '\r' | awk -F'\t' '
+  $1=="device" {n++} n==1 && $1=="mode" {m=$3" "$4" "$5; if (!first) first=m
+    if ($3==640 && $4==480 && !fb) fb=m; if (m=="640 480 16") exact=m}
+  END {print exact ? exact : (fb ? fb : first)}')
+printf 'VERSION=2\r\nDEVICE="%s"\r\nMULTITEXTURE=%s\r\nWIDTH=%s\r\nHEIGHT=%s\r\nCOLORDEPTH=%s\r\nTEXTUREDEPTH=0\r\nTEXTUREQUALITY=2\r\nTEXTURECOMPRESS=0\r\nWINDOW=0\r\n' \
+  "$name" "$([ "$stages" -gt 1 ] && echo 1 || echo 0)" "$w" "$h" "$d" >"$work/graphic.cfg"
+cmp -s "$work/graphic.cfg" "$game/config/graphic.cfg" || fail "(a) graphic.cfg: $(od -c "$game/config/graphic.cfg" | head)"
+echo "PASS (a): /graphics, OK wrote graphic.cfg, no launcher, exit code 0"
+
+# (b) -CONTROLS, no file: OK writes the keyboard preset.
+start -CONTROLS
+dialog=$(window_of "Velmora Key Setting") || fail "(b) no control dialog"
+no_launcher "(b)"
+sleep 0.5
+press_key "$dialog" Return
+ended "(b) after OK"
+printf 'VERSION=1\r\nDEVICE="\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68"\r\nFORCEFEEDBACK=0\r\nLEFT=111,0,0,-1000\r\nRIGHT=112,0,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
+  >"$work/input.cfg"
+cmp -s "$work/input.cfg" "$game/config/input.cfg" || fail "(b) input.cfg is not the keyboard preset"
+echo "PASS (b): -CONTROLS, OK wrote the keyboard preset, no launcher, exit code 0"
+
+# (c) Another launcher's words and a switch this utility does not know.
+rm -rf "$game/config"
+start -windowed "C:\\Games\\Velmora" /nonsense
+launcher=$(window_of "Velmora Config") || fail "(c) the launcher did not appear"
+[ -d "$game/config" ] || fail "(c) config was not created"
+press_key "$launcher" Escape
+ended "(c) after Escape"
+echo "PASS (c): unknown words, the launcher"
+
+# (d) /?: the help; OK ends the utility. The launcher would open a dialog instead.
+start "/?"
+help=$(window_of "Velmora Config") || fail "(d) no help shown"
+press_key "$help" Return
+ended "(d) after OK"
+[ -z "$(ls "$game/config")" ] || fail "(d) files written: $(ls "$game/config")"
+echo "PASS (d): /? shows the help, OK ends it"

@@ -1,0 +1,208 @@
+// The report's display sections over a scripted DirectDraw: the catalogue's own
+// verdicts and failing calls, and what resolving a graphic.cfg corrected.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "graphics/display_catalogue.h"
+#include "graphics/graphic_settings_file.h"
+#include "program/program_directory.h"
+#include "report/report_sections.h"
+#include "tests/fakes/fake_ddraw.h"
+#include "tests/settings/settings_test_files.h"
+
+namespace {
+
+std::vector<FakeMode> Desktop() { return {{640, 480, 16, 0}, {800, 600, 32, 0}}; }
+
+// Every verdict and every failing call, and more acceptable devices than fit.
+std::vector<FakeDriver> Machine() {
+  std::vector<FakeDriver> drivers;
+  drivers.push_back(PrimaryDriver("Primary", Desktop(),
+                                  {HardwareDevice("Good"), SoftwareDevice("Soft"),
+                                   HardwareDevice("Only24", DDBD_24)}));
+  drivers.push_back(SecondaryDriver("Broken", Desktop(), {HardwareDevice("B")}));
+  drivers.back().createFails = true;
+  drivers.push_back(SecondaryDriver("No3D", Desktop(), {HardwareDevice("N")}));
+  drivers.back().noDirect3D = true;
+  drivers.push_back(SecondaryDriver("Capless", Desktop(), {HardwareDevice("C")}));
+  drivers.back().capsResult = DDERR_GENERIC;
+  drivers.push_back(SecondaryDriver("Mute", Desktop(), {}));
+  drivers.back().devicesResult = DDERR_INVALIDOBJECT;
+  drivers.push_back(SecondaryDriver("Many", Desktop(), std::vector<FakeDevice>(15, HardwareDevice("M"))));
+  drivers.push_back(SecondaryDriver("Late", Desktop(), {HardwareDevice("L")}));
+  return drivers;
+}
+
+struct Told {
+  int drivers = 0;
+  std::vector<std::string> events;
+};
+
+void Offered(void* context, const GUID*, const char*, const char*) { ++static_cast<Told*>(context)->drivers; }
+std::string Call(DisplayCatalogueCall call, HRESULT result) {
+  char text[32];
+  std::snprintf(text, sizeof text, "call %d %08lX", static_cast<int>(call),
+                static_cast<unsigned long>(result));
+  return text;
+}
+void Failed(void* context, DisplayCatalogueCall call, HRESULT result) {
+  static_cast<Told*>(context)->events.push_back(Call(call, result));
+}
+void Modes(void*, int32_t) {}
+void Judged(void* context, const char* name, DisplayDeviceVerdict verdict, int32_t row) {
+  static_cast<Told*>(context)->events.push_back(std::string(name) + " " + std::to_string(verdict) +
+                                                " " + std::to_string(row));
+}
+
+TEST(ReportDisplayTest, TheObserverIsToldEveryVerdictAndFailureAndTheCatalogueStaysTheRunsOwn) {
+  std::vector<std::string> expected = {
+      "Good 0 0", "Soft 1 -1", "Only24 2 -1",
+      Call(kCallCreateDirectDraw, DDERR_NODIRECTDRAWHW), Call(kCallQueryDirect3D, E_NOINTERFACE),
+      Call(kCallGetCaps, DDERR_GENERIC), "C 0 1", Call(kCallEnumDevices, DDERR_INVALIDOBJECT)};
+  for (int i = 0; i < 14; ++i) expected.push_back("M 0 " + std::to_string(i + 2));
+  expected.push_back("M 4 -1");
+  expected.push_back("L 4 -1");
+
+  FakeDisplaySystem machine(Machine());
+  Told told;
+  DisplayCatalogueObserver observer = {&told, Offered, Failed, Modes, Judged};
+  DisplayObserver = &observer;
+  EnumerateDisplayDevices();
+  DisplayObserver = nullptr;
+  EXPECT_EQ(expected, told.events);
+  EXPECT_EQ(7, told.drivers);
+  ASSERT_EQ(kDisplayDeviceCapacity, DisplayDeviceCatalogue.count);
+  EXPECT_STREQ("Many", DisplayDeviceCatalogue.entries[15].name);
+
+  // Unwatched, the run stops at the 16th device as it always has.
+  machine.driversOffered = machine.devicesOffered = 0;
+  EnumerateDisplayDevices();
+  EXPECT_EQ(kDisplayDeviceCapacity, DisplayDeviceCatalogue.count);
+  EXPECT_EQ(6, machine.driversOffered);
+  EXPECT_EQ(3 + 1 + 14, machine.devicesOffered);
+  ReleaseDisplayDevices();
+  EXPECT_EQ(0, machine.LiveObjects());
+  EXPECT_TRUE(machine.liveBlocks.empty());
+}
+
+TEST(ReportDisplayTest, ADeviceWhoseModesFindNoMemoryIsToldSo) {
+  FakeDisplaySystem machine({PrimaryDriver("P", Desktop(), {HardwareDevice("D")})});
+  machine.failAllocation = 3;  // two for the driver's modes, one at a time; then the device's
+  Told told;
+  DisplayCatalogueObserver observer = {&told, Offered, Failed, Modes, Judged};
+  DisplayObserver = &observer;
+  EXPECT_FALSE(EnumerateDisplayDevices());
+  DisplayObserver = nullptr;
+  EXPECT_EQ(std::vector<std::string>{"D 3 -1"}, told.events);
+}
+
+class ReportFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeFolder(folder_.File("config"));
+    SetProgramDirectory((folder_.path() + "\\").c_str(), false, "");
+  }
+  std::string Report() {
+    std::string path = folder_.File("report.txt"), text;
+    ReportText report;
+    EXPECT_TRUE(BeginReportText(report, path.c_str()));
+    ReportDisplay(report);
+    EXPECT_TRUE(FinishReportText(report));
+    EXPECT_TRUE(ReadFileBytes(path, text));
+    return text;
+  }
+  ScratchFolder folder_;
+};
+
+TEST_F(ReportFileTest, TheDisplaySectionsSayEachVerdictAndCorrectionInWords) {
+  const std::string stored =
+      "DEVICE=\"Gone\"\r\nWIDTH=1024\r\nHEIGHT=768\r\nCOLORDEPTH=16\r\nTEXTUREQUALITY=-3\r\n";
+  WriteFileBytes(folder_.File("config\\graphic.cfg"), stored);
+  std::string text;
+  {
+    FakeDisplaySystem machine(Machine());
+    text = Report();
+  }
+  const char* lines[] = {
+      "\xEF\xBB\xBF",
+      "\r\n  3D device \"Soft\": rejected: it does not rasterise in hardware\r\n",
+      "\r\n  3D device \"Only24\": rejected: no display mode it can render to\r\n",
+      "\r\n  DirectDrawCreateEx failed: 0x", "(DDERR_NODIRECTDRAWHW: no DirectDraw hardware); the driver is skipped\r\n",
+      "\r\n  GetCaps failed: 0x80004005 (E_FAIL)",
+      "\r\n    Device row 15: \"Many\"\r\n      texture stages: 2\r\n      windowed rendering: no\r\n"
+      "      mode 0: 640 x 480 : 16 bit color\r\n      mode 1: 800 x 600 : 32 bit color\r\n",
+      "\r\n  3D device \"L\": not listed: beyond the 16-device limit\r\n",
+      "\r\nDevices listed: 16 (at most 16)\r\n",
+      "\r\n  DEVICE=\"Gone\"\r\n",
+      "\r\n  DEVICE \"Gone\": this machine has no device of that name; row 0 is shown\r\n",
+      "\r\n  WIDTH 1024, HEIGHT 768, COLORDEPTH 16: not a mode of this device; 640 x 480 : 16 bit color is shown\r\n",
+      "\r\n  TEXTUREQUALITY -3: outside 0 to 4; 0\r\n"};
+  size_t from = 0;
+  for (const char* line : lines) {
+    size_t at = text.find(line, from);
+    EXPECT_NE(std::string::npos, at) << "missing, or out of order: " << line << "\n" << text;
+    if (at != std::string::npos) from = at;
+  }
+  EXPECT_EQ(std::string::npos, text.find("\r\r")) << text;
+  std::string after;
+  ASSERT_TRUE(ReadFileBytes(folder_.File("config\\graphic.cfg"), after));
+  EXPECT_EQ(stored, after);
+  EXPECT_EQ(2, folder_.EntryCount()) << "config and the report, nothing else";
+}
+
+TEST_F(ReportFileTest, AMissingDirectDrawIsALineNotAMessage) {
+  FakeDisplaySystem machine(Machine());
+  machine.enumerateResult = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+  std::string text = Report();
+  EXPECT_NE(std::string::npos,
+            text.find("DirectDrawEnumerateExA failed: 0x8007007E (ddraw.dll could not be loaded)"));
+  EXPECT_NE(std::string::npos, text.find("Devices listed: none; the graphic settings say "
+                                         "\"\xEF\xBC\x93\xEF\xBC\xA4"));  // "３Ｄ"
+}
+
+// What resolving changed, bit by bit, against one device that binds one
+// texture, cannot render in a window and offers 640 x 480 x 16 and 800 x 600 x 32.
+TEST(ResolveGraphicSettingsTest, TellsEachCorrectionItMakes) {
+  struct Case {
+    const char* name;
+    void (*change)(GraphicRequest&);
+    uint32_t expected;
+  } cases[] = {
+      {"as offered", [](GraphicRequest&) {}, 0},
+      {"unknown device", [](GraphicRequest& r) { std::strcpy(r.deviceName, "Other"); }, kCorrectedDevice},
+      {"no device named", [](GraphicRequest& r) { r.deviceName[0] = '\0'; }, 0},
+      {"missing mode", [](GraphicRequest& r) { r.colorDepth = 24; }, kCorrectedMode},
+      {"multitexture 7", [](GraphicRequest& r) { r.multiTexture = 7; },
+       kCorrectedMultiTextureRange | kCorrectedMultiTextureDevice},
+      {"multitexture 1", [](GraphicRequest& r) { r.multiTexture = 1; }, kCorrectedMultiTextureDevice},
+      {"window 1", [](GraphicRequest& r) { r.window = 1; }, kCorrectedWindowDevice},
+      {"window -2", [](GraphicRequest& r) { r.window = -2; }, kCorrectedWindowRange | kCorrectedWindowDevice},
+      {"texture depth 24", [](GraphicRequest& r) { r.textureDepth = 24; }, kCorrectedTextureDepth},
+      {"texture depth 32", [](GraphicRequest& r) { r.textureDepth = 32; }, 0},
+      {"quality 5", [](GraphicRequest& r) { r.textureQuality = 5; }, kCorrectedTextureQuality},
+      {"compress 2", [](GraphicRequest& r) { r.textureCompress = 2; }, kCorrectedTextureCompress},
+  };
+  FakeDisplaySystem machine({PrimaryDriver("P", Desktop(), {HardwareDevice("Card", kAllDepths, 1)}, 0)});
+  ASSERT_TRUE(EnumerateDisplayDevices());
+  for (const Case& c : cases) {
+    GraphicRequest request = {};
+    std::strcpy(request.deviceName, "Card");
+    request.width = 800;
+    request.height = 600;
+    request.colorDepth = 32;
+    request.textureQuality = 2;
+    c.change(request);
+    GraphicSettingsRecord out;
+    uint32_t corrections = 0xFFFFFFFF;
+    ResolveGraphicSettings(request, out, &corrections);
+    EXPECT_EQ(c.expected, corrections) << c.name;
+  }
+}
+
+}  // namespace

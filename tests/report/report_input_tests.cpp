@@ -1,0 +1,123 @@
+// The report's input sections over a scripted DirectInput: every controller
+// set up by the manager's own steps, told with its failing step, its row or
+// the limit; and the device row the control settings would open on.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "controls/control_settings_dialog.h"
+#include "controls/control_settings_file.h"
+#include "controls/input_tables.h"
+#include "program/program_directory.h"
+#include "program/program_instance.h"
+#include "report/report_sections.h"
+#include "tests/fakes/fake_dinput.h"
+#include "tests/settings/settings_test_files.h"
+
+namespace {
+
+class ReportInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ProgramInstance = GetModuleHandleA(nullptr);
+    MakeFolder(folder_.File("config"));
+    SetProgramDirectory((folder_.path() + "\\").c_str(), false, "");
+  }
+  void TearDown() override {
+    EXPECT_EQ(0, FakeLiveObjects()) << "everything the report opened is released";
+    EXPECT_EQ(0, FakeOverReleases());
+  }
+  std::string Report() {
+    std::string path = folder_.File("report.txt"), text;
+    ReportText report;
+    EXPECT_TRUE(BeginReportText(report, path.c_str()));
+    ReportInput(report);
+    EXPECT_TRUE(FinishReportText(report));
+    EXPECT_TRUE(ReadFileBytes(path, text));
+    return text;
+  }
+  void ExpectLines(const std::string& text, std::initializer_list<const char*> lines) {
+    size_t from = 0;
+    for (const char* line : lines) {
+      size_t at = text.find(line, from);
+      EXPECT_NE(std::string::npos, at) << "missing, or out of order: " << line << "\n" << text;
+      if (at != std::string::npos) from = at;
+    }
+  }
+  FakeDirectInputScope fake_;
+  ScratchFolder folder_;
+};
+
+TEST_F(ReportInputTest, EachControllerIsToldWithItsRowItsFailingStepOrTheLimit) {
+  FakeJoystick& wheel = AddFakeJoystick("Wheel");
+  wheel.devType = DIDEVTYPE_JOYSTICK | (DIDEVTYPEJOYSTICK_WHEEL << 8);
+  wheel.capsFlags |= DIDC_FORCEFEEDBACK;
+  wheel.buttons = 40;
+  SetAxes(wheel, {DIJOFS_X, DIJOFS_Y, DIJOFS_RZ});
+  wheel.refuseRangeAxis = 2;
+  wheel.refuseRangeResult = DIERR_UNSUPPORTED;
+  AddFakeJoystick("Bad").fail[kFakeSetDataFormat] = E_FAIL;
+  for (int i = 0; i < 16; ++i) AddFakeJoystick(("Pad " + std::to_string(i)).c_str());
+  WriteFileBytes(folder_.File("config\\input.cfg"), "DEVICE=\"Pad 14\"\r\nLEFT=99,2\r\n");
+
+  ExpectLines(Report(), {
+      "\r\nDirectInput: created",
+      "\r\n  set up: CreateDeviceEx, SetDataFormat, SetCooperativeLevel\r\n",
+      "\r\nController 1: row 1 of the device list\r\n  instance name: \"Wheel\"\r\n",
+      "\r\n  device type 0x00000604: subtype 6 (wheel)\r\n"
+      "  axes given the range -1000 to 1000: X, Y\r\n"
+      "  the axis at offset 20 refused the range: 0x80004001 (DIERR_UNSUPPORTED)",
+      "\r\n  buttons: 40 (the lists offer the first 32); POVs: 0\r\n  force feedback: yes\r\n",
+      "\r\nController 2: left out: SetDataFormat failed: 0x80004005 (E_FAIL)\r\n  instance name: \"Bad\"\r\n",
+      "\r\nController 17: row 16 of the device list\r\n  instance name: \"Pad 14\"\r\n",
+      "\r\nController 18: not listed: beyond the 16-controller limit\r\n  instance name: \"Pad 15\"\r\n",
+      "\r\nGame controllers attached: 18; listed: 16 (at most 16)\r\n",
+      "\r\nThe control settings would open on row 16 \"Pad 14\": found by name",
+      "\r\n  LEFT: row 99: outside its table (rows 0 to 56); the list shows no selection; "
+      "mode 2: outside its list (0 Digital, 1 Analog); the list shows no selection; calibration 0 to 0\r\n",
+      "\r\n  FORCEFEEDBACK: 0; the device has force feedback: no\r\n"});
+}
+
+TEST_F(ReportInputTest, FailuresBeforeTheControllersAreLinesAndTheDialogWouldNotOpen) {
+  FakeDirectInput().createResult = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+  ExpectLines(Report(), {"\r\nDirectInput: could not be created: 0x8007007E (dinput.dll could not be "
+                         "loaded); the control settings would not open\r\n",
+                         "\r\nThe control settings would not open"});
+  ResetFakeDirectInput();
+  FakeKeyboard().fail[kFakeSetCooperativeLevel] = E_HANDLE;
+  AddFakeJoystick("Wheel");
+  ExpectLines(Report(), {"\r\n  SetCooperativeLevel failed: 0x80070006 (E_HANDLE: not a valid window); "
+                         "the control settings would not open\r\n",
+                         "\r\nController 1: row 1 of the device list\r\n"});
+}
+
+// The row the control dialog opens on, and why, for each kind of file.
+TEST(ChooseRestoredDeviceTest, FindsTheLastOfANameTheKeyboardOrSaysWhyNot) {
+  JoystickRecord joysticks[3] = {};
+  std::strcpy(joysticks[0].name, "Pad");
+  std::strcpy(joysticks[1].name, "Wheel");
+  std::strcpy(joysticks[2].name, "Pad");
+  struct Case {
+    const char* device;
+    bool loaded;
+    int32_t count;
+    int32_t row;
+    RestoreReason reason;
+  } cases[] = {
+      {"Pad", true, 3, 3, kRestoreFoundByName},  {"Wheel", true, 3, 2, kRestoreFoundByName},
+      {"Wheel", true, 1, 0, kRestoreNotAttached}, {KeyboardDeviceName, true, 3, 0, kRestoreKeyboard},
+      {"", true, 3, 0, kRestoreNoDeviceName},     {"Wheel", false, 3, 0, kRestoreNoFile},
+  };
+  for (const Case& c : cases) {
+    ControlSettingsRecord settings = {};
+    std::strcpy(settings.device, c.device);
+    RestoredDevice chosen = ChooseRestoredDevice(settings, c.loaded, joysticks, c.count);
+    EXPECT_EQ(c.row, chosen.row) << c.device << " " << c.count;
+    EXPECT_EQ(c.reason, chosen.reason) << c.device << " " << c.count;
+  }
+}
+
+}  // namespace
