@@ -90,10 +90,15 @@ exe=$REL/velmora-config.exe
 
 step "checking the exe (imports, size, version record)"
 bash "$ROOT/tests/launcher/check_exe.sh" "$exe"
-# The fixed part of the version record follows its signature 0xFEEF04BD: after
-# the structure version, the file version as two words, minor before major and
-# tweak before patch.
-offset=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$exe" | head -n 1 | cut -d: -f1)
+# The fixed part of the version record follows its signature 0xFEEF04BD, after
+# the record's key L"VS_VERSION_INFO" (the signature's bytes also occur in the
+# code that reads the record at run time): after the structure version, the
+# file version as two words, minor before major and tweak before patch.
+key=$(LC_ALL=C grep -obUaP 'V\x00S\x00_\x00V\x00E\x00R\x00S\x00I\x00O\x00N\x00_\x00I\x00N\x00F\x00O\x00' "$exe" |
+      cut -d: -f1 | sed -n 1p || true)
+[ -n "$key" ] || { echo "no version record in $exe" >&2; false; }
+offset=$(LC_ALL=C grep -obUaP '\xbd\x04\xef\xfe' "$exe" | cut -d: -f1 |
+         awk -v key="$key" '$1 > key && found == "" {found = $1} END {print found}' || true)
 [ -n "$offset" ] || { echo "no version record in $exe" >&2; false; }
 record=$(od -An -tu2 -j $((offset + 8)) -N 8 "$exe" | awk '{print $2 "." $1 "." $4 "." $3}')
 if [ "$record" != "$version" ]; then
