@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds the Windows tree and runs the three benchmark programs under Wine on a
+# Builds the Windows tree and runs the four benchmarks under Wine on a
 # private Xvfb display. They report figures; none of them is a test.
 #   - graphics_open_benchmark: the graphics button to its dialog shown, against
 #     the bare DirectDraw enumeration (ratio);
 #   - input_manager_poll_benchmark: one PollDevices, in microseconds;
-#   - tick_benchmark: one 16 ms tick of the control and calibration dialogs.
+#   - tick_benchmark: one 16 ms tick of the control and calibration dialogs;
+#   - startup: the utility started to its launcher shown, against a bare dialog
+#     program with the same template and manifest (tests/launcher/startup_benchmark.sh).
+# Usage: benchmarks.sh [graphics|poll|tick|startup]...   (all four by default)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 bash "$ROOT/scripts/bootstrap.sh"
@@ -20,11 +23,18 @@ mkdir -p "$WINEPREFIX"
 wineserver -p
 prepare_wine_prefix
 
+chosen=" ${*:-graphics poll tick startup} "
 run() {
-  echo "== $1"
-  LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$WIN_BUILD/tests/$1" "${@:2}" || true
+  [[ $chosen == *" $1 "* ]] || return 0
+  echo "== $2"
+  LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$WIN_BUILD/tests/$2" "${@:3}" || true
   echo
 }
-run graphics/graphics_open_benchmark.exe 10
-run controls/input_manager_poll_benchmark.exe
-run controls/tick_benchmark.exe
+run graphics graphics/graphics_open_benchmark.exe 10
+run poll controls/input_manager_poll_benchmark.exe
+run tick controls/tick_benchmark.exe
+if [[ $chosen == *" startup "* ]]; then
+  echo "== start-up"
+  bash "$ROOT/tests/launcher/startup_benchmark.sh" "$WIN_BUILD/velmora-config.exe" \
+    "$WIN_BUILD/tests/launcher/bare_launcher.exe" "$WIN_BUILD/wine-run.sh" 21 || true
+fi
