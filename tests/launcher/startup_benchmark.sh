@@ -13,7 +13,8 @@ starts=${4:-15}
 . "$(dirname "$0")/../../scripts/window.sh"
 [ -n "${DISPLAY:-}" ] || { echo "startup benchmark: no DISPLAY" >&2; exit 1; }
 
-# Each program from a folder of its own, as a player would start it.
+# Each program from a folder of its own, as a player would start it, and under
+# the same file name, so that Wine applies the same per-program settings to both.
 work=$(mktemp -d)
 mkdir "$work/utility" "$work/bare"
 cp "$1" "$work/utility/velmora-config.exe"
