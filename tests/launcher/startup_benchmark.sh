@@ -28,6 +28,7 @@ sleep 0.5  # until xev listens
 # launcher window's MapNotify, closes it.
 start_once() {
   local line window="" mapped pid started
+  sleep 0.15  # the display done with the previous start's window
   started=$EPOCHREALTIME
   LANG=ko_KR.UTF-8 "$wine_run" "$work/$1/velmora-config.exe" </dev/null >/dev/null 2>&1 &
   pid=$!
