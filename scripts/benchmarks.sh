@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows tree and runs the three benchmark programs under Wine on a
+# Builds the Windows tree and runs the five benchmarks under Wine on a
 # private Xvfb display. They report figures; none of them is a test.
 #   - graphics_open_benchmark: the graphics button to its dialog shown, against
 #     the bare DirectDraw enumeration (ratio);
@@ -8,7 +8,13 @@
 #     system's DirectInput, in microseconds;
 #   - tick_benchmark: one 16 ms tick of the control and calibration dialogs,
 #     also with the selected controller pulled out;
-#   - velmora-config.exe /report, against the catalogue alone (report-timing.sh).
+#   - report: velmora-config.exe /report, against the catalogue alone
+#     (report-timing.sh);
+#   - startup: the utility started to its launcher shown, against a bare dialog
+#     program with the same template and manifest (tests/launcher/startup_benchmark.sh).
+# Usage: [STARTUP_STARTS=n] benchmarks.sh [graphics|poll|tick|report|startup]...
+# (all five by default; the start-up takes the median of 21 starts of each
+# program unless told otherwise)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 bash "$ROOT/scripts/bootstrap.sh"
@@ -25,13 +31,22 @@ mkdir -p "$WINEPREFIX"
 wineserver -p
 prepare_wine_prefix
 
+chosen=" ${*:-graphics poll tick report startup} "
 run() {
-  echo "== $1"
-  LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$WIN_BUILD/tests/$1" "${@:2}" || true
+  [[ $chosen == *" $1 "* ]] || return 0
+  echo "== $2"
+  LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$WIN_BUILD/tests/$2" "${@:3}" || true
   echo
 }
-run graphics/graphics_open_benchmark.exe 10
-run controls/input_manager_poll_benchmark.exe
-run controls/tick_benchmark.exe
-echo "== velmora-config.exe /report"
-time_report 10
+run graphics graphics/graphics_open_benchmark.exe 10
+run poll controls/input_manager_poll_benchmark.exe
+run tick controls/tick_benchmark.exe
+if [[ $chosen == *" report "* ]]; then
+  echo "== velmora-config.exe /report"
+  time_report 10
+fi
+if [[ $chosen == *" startup "* ]]; then
+  echo "== start-up"
+  bash "$ROOT/tests/launcher/startup_benchmark.sh" "$WIN_BUILD/velmora-config.exe" \
+    "$WIN_BUILD/tests/launcher/bare_launcher.exe" "$WIN_BUILD/wine-run.sh" "${STARTUP_STARTS:-21}" || true
+fi

@@ -25,10 +25,14 @@ build_win() {
   configure_win "$WIN_BUILD" "${extra[@]}"
   cmake --build "$WIN_BUILD" -j2
 }
+# prepare_wine_prefix [desktop]
 # Makes the Wine prefix on first use (that takes a while) and starts Wine's own
 # background processes (services, the desktop) now, with their output going
 # nowhere: started by a test program instead, they would inherit its output pipe
 # and ctest would wait for them until the test timed out.
+# Without an argument the prefix is set for a display with no window manager
+# (the tests', benchmarks' and screenshots' Xvfb); `desktop` sets it back for a
+# player's desktop, whose manager must frame, move and focus the windows.
 prepare_wine_prefix() {
   if [ ! -f "$WIN_BUILD/wineprefix/system.reg" ]; then
     echo "preparing the Wine prefix (first time only)..."
@@ -38,4 +42,14 @@ prepare_wine_prefix() {
   # instead of waiting on a crash dialog nobody can see until its timeout.
   "$WIN_BUILD/wine-run.sh" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
     /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
+  # Wine hands a managed window to the window manager and, when it closes,
+  # waits about 2 s for the manager to withdraw it: on a bare Xvfb nobody does,
+  # and every closed dialog of a test cost that wait. Unmanaged, Wine frames,
+  # places and focuses the windows itself and closes them at once.
+  local x11='HKCU\Software\Wine\X11 Driver'
+  if [ "${1:-}" = desktop ]; then
+    "$WIN_BUILD/wine-run.sh" reg delete "$x11" /v Managed /f </dev/null >/dev/null 2>&1 || true
+  else
+    "$WIN_BUILD/wine-run.sh" reg add "$x11" /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+  fi
 }

@@ -11,7 +11,8 @@ exe="$WIN_BUILD/velmora-config.exe"
 echo "built $exe"
 
 if [ -n "${DISPLAY:-}" ]; then
-  prepare_wine_prefix
+  # The same prefix as the tests: hand the windows back to the desktop's manager.
+  prepare_wine_prefix desktop
   echo "starting the utility; its settings go to $WIN_BUILD/config"
   exec env LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$exe"
 fi

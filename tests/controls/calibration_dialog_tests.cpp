@@ -468,6 +468,34 @@ TEST_F(CalibrationTest, CalibrateButtonsStoreThePairOnOkOnly) {
   }
 }
 
+TEST_F(CalibrationTest, EachCalibrateButtonCalibratesItsOwnListsInput) {
+  OpenControl();
+  // A different row in every list, RIGHT's included.
+  ChooseListRow(control_, IDC_CONTROL_LEFT, 2);
+  ChooseListRow(control_, IDC_CONTROL_RIGHT, 3);
+  ChooseListRow(control_, IDC_CONTROL_ACCELE, 4);
+  ChooseListRow(control_, IDC_CONTROL_BRAKE, 6);
+  const struct {
+    int button;
+    int32_t input;
+  } cases[] = {{IDC_CONTROL_CALIBRATE_LEFT, 2},
+               {IDC_CONTROL_CALIBRATE_ACCELE, 4},
+               {IDC_CONTROL_CALIBRATE_BRAKE, 6}};
+  for (const auto& c : cases) {
+    int32_t inputSeen = -99;
+    HWND control = control_;
+    RunModal([control, &c]() { ClickButton(control, c.button); return INT_PTR(0); },
+             {[&inputSeen]() {
+               HWND calibration = FindOwnDialog(L"Calibration");
+               if (calibration == nullptr) return false;
+               inputSeen = CalibrationState.calibrationInput;
+               ClickButton(calibration, IDCANCEL);
+               return true;
+             }});
+    EXPECT_EQ(c.input, inputSeen) << "button " << c.button;
+  }
+}
+
 TEST_F(CalibrationTest, AListWithoutSelectionCalibratesRowZero) {
   OpenControl();
   SendDlgItemMessageW(control_, IDC_CONTROL_ACCELE, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);

@@ -593,6 +593,24 @@ TEST_F(ControlDialogTest, FocusAndSelectionChangesResetTheWatches) {
   EXPECT_EQ(0, Selection(dialog, IDC_CONTROL_ACCELE));
 }
 
+TEST_F(ControlDialogTest, ADeviceChangeKeepsTheWatches) {
+  AddWheel("Wheel");
+  HWND dialog = Open();
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  FakeJoystickAt(0).state.lX = -800;
+  Tick(dialog);
+  for (AxisWatch& watch : AxisWatches) watch = {123, 1, 2};
+  // To the keyboard and back: neither change takes new rest values.
+  for (int row : {0, 1}) {
+    ChooseListRow(dialog, IDC_CONTROL_DEVICE, row);
+    for (const AxisWatch& watch : AxisWatches) {
+      EXPECT_EQ(123, watch.baseline) << "row " << row;
+      EXPECT_EQ(1, watch.seenNegative) << "row " << row;
+      EXPECT_EQ(2, watch.seenPositive) << "row " << row;
+    }
+  }
+}
+
 TEST_F(ControlDialogTest, TheKeyboardRowNeitherPollsNorDetects) {
   AddWheel("Wheel");
   HWND dialog = Open();
