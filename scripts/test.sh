@@ -28,7 +28,10 @@ prepare_wine_prefix
 
 rm -f "$WIN_BUILD/wine-deaths.log"
 status=0
-ctest --test-dir "$WIN_BUILD" --output-on-failure "$@" || status=$?
+# Two at a time: the tests that run Windows programs hold one lock and still run
+# one by one (see tests/CMakeLists.txt); the host's sanitizer tests, its fuzzing
+# and the release checks run beside them.
+ctest --test-dir "$WIN_BUILD" --output-on-failure -j2 "$@" || status=$?
 if [ -s "$WIN_BUILD/wine-deaths.log" ]; then
   echo "Wine itself died of a signal here (test programs were run once more; an end-to-end run that had done its work was let pass):"
   cat "$WIN_BUILD/wine-deaths.log"
