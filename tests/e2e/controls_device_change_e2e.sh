@@ -6,27 +6,12 @@
 # selected, and OK then writes the first-run input.cfg byte for byte.
 # Usage: controls_device_change_e2e.sh <velmora-config.exe> <wine-run wrapper> <device_change_sender.exe>
 set -uo pipefail
-exe=$1
-wine_run=$2
+. "$(dirname "$0")/e2e_common.sh"
 sender=$3
-deaths_log="$(dirname "$wine_run")/wine-deaths.log"
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/window.sh"
-
-pid=""
-fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
-
-work=$(mktemp -d)
-errors="$work/wine.err"
-trap 'rm -rf "$work"' EXIT
-game="$work/Velmora Game"
-mkdir -p "$game/config"
-cp "$exe" "$game/velmora-config.exe"
+mkdir "$game/config"
 input="$game/config/input.cfg"
 
-(cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" 2>"$errors") &
-pid=$!
+start_utility
 launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
 press_key "$launcher" Tab
 press_key "$launcher" space
@@ -41,12 +26,7 @@ for _ in $(seq 1 100); do [ -f "$input" ] && break; sleep 0.2; done
 [ -f "$input" ] || fail "OK wrote no config/input.cfg"
 launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not come back after OK"
 press_key "$launcher" Escape
-wait_for_exit "$pid" 30
-code=$?
-[ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
-pid=""
-problem=$(exit_problem "$code" "$errors" "$deaths_log")
-[ -z "$problem" ] || fail "$problem"
+ended_cleanly "the utility was still running 30 s after Escape"
 
 # "キーボード" in code page 932 and the keyboard preset, as the first run writes them.
 keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'

@@ -7,22 +7,8 @@
 #  (c) a file, Cancel: the file as it was.
 # Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper>
 set -uo pipefail
-exe=$1
-wine_run=$2
-deaths_log="$(dirname "$wine_run")/wine-deaths.log"
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/window.sh"
-
-pid=""
-fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
-
-work=$(mktemp -d)
-errors="$work/wine.err"  # Wine's stderr, of the latest run
-trap 'rm -rf "$work"' EXIT
-game="$work/Velmora Game"
-mkdir -p "$game/config"
-cp "$exe" "$game/velmora-config.exe"
+. "$(dirname "$0")/e2e_common.sh"
+mkdir "$game/config"
 input="$game/config/input.cfg"
 
 # "キーボード" in code page 932, as the game compares it.
@@ -45,9 +31,8 @@ gone() {
 # launcher (Tab to "컨트롤 설정", Space), ends the control dialog with KEY
 # (Return: OK, the default button; Escape: Cancel), then quits the launcher.
 run_controls() {
-  local key=$1 launcher controls code problem
-  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" 2>"$errors") &
-  pid=$!
+  local key=$1 launcher controls
+  start_utility
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" Tab
   press_key "$launcher" space
@@ -57,12 +42,7 @@ run_controls() {
   gone "$controls" 20 || fail "the control dialog stayed open after $key"
   launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not come back"
   press_key "$launcher" Escape
-  wait_for_exit "$pid" 30
-  code=$?
-  [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
-  pid=""
-  problem=$(exit_problem "$code" "$errors" "$deaths_log")
-  [ -z "$problem" ] || fail "$problem"
+  ended_cleanly "the utility was still running 30 s after Escape"
 }
 
 same_bytes() {  # same_bytes EXPECTED ACTUAL WHAT

@@ -9,22 +9,8 @@
 #  (c) a file, Cancel: left byte for byte.
 # Usage: graphics_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe>
 set -uo pipefail
-exe=$1
-wine_run=$2
-deaths_log="$(dirname "$wine_run")/wine-deaths.log"
+. "$(dirname "$0")/e2e_common.sh"
 probe=$3
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/window.sh"
-
-fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
-
-work=$(mktemp -d)
-errors="$work/wine.err"  # Wine's stderr, of the latest run
-game="$work/Velmora Game"
-mkdir -p "$game"
-cp "$exe" "$game/velmora-config.exe"
-trap 'rm -rf "$work"' EXIT
 cfg="$game/config/graphic.cfg"
 
 # What the machine offers: the first device and its modes, in catalogue order.
@@ -60,9 +46,7 @@ expected_file() {
 # with Space, ends the graphic dialog with KEY, then closes the launcher.
 graphics_run() {
   local key=$1 launcher dialog i
-  cd /
-  LANG=ko_KR.UTF-8 "$wine_run" "$game/velmora-config.exe" 2>"$errors" &
-  pid=$!
+  start_utility
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" space
   dialog=$(wait_for_window "Velmora Graphic Setting" 60) ||
@@ -80,12 +64,7 @@ graphics_run() {
   fi
   launcher=$(wait_for_window "Velmora Config" 30) || fail "the launcher did not come back"
   press_key "$launcher" Escape
-  wait_for_exit "$pid" 30
-  local code=$? problem
-  [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
-  pid=""
-  problem=$(exit_problem "$code" "$errors" "$deaths_log")
-  [ -z "$problem" ] || fail "$problem"
+  ended_cleanly "the utility was still running 30 s after Escape"
 }
 
 compare() {  # compare NAME EXPECTED-FILE ACTUAL-FILE

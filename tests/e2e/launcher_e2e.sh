@@ -5,38 +5,19 @@
 # stay as they were.
 # Usage: launcher_e2e.sh <velmora-config.exe> <wine-run wrapper>
 set -uo pipefail
-exe=$1
-wine_run=$2
-deaths_log="$(dirname "$wine_run")/wine-deaths.log"
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/window.sh"
+. "$(dirname "$0")/e2e_common.sh"
 
-fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
-
-game=$(mktemp -d)/"Velmora Game"
-mkdir -p "$game"
-cp "$exe" "$game/velmora-config.exe"
-trap 'rm -rf "$(dirname "$game")"' EXIT
-
-errors="$(dirname "$game")/wine.err"
 # run_launcher: starts the utility from another folder (it must still settle
 # beside itself), waits for the launcher, and ends it with Escape.
 run_launcher() {
-  local window code problem
-  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" 2>"$errors") &
-  pid=$!
+  local window
+  start_utility
   window=$(wait_for_window "Velmora Config" 60) || fail "the launcher window did not appear"
   echo "launcher window: $window"
   [ -d "$game/config" ] || fail "config was not created beside the exe"
   [ ! -e "/config" ] || echo "note: /config exists (not made by this test?)"
   press_key "$window" Escape
-  wait_for_exit "$pid" 30
-  code=$?
-  [ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
-  pid=""
-  problem=$(exit_problem "$code" "$errors" "$deaths_log")
-  [ -z "$problem" ] || fail "$problem"
+  ended_cleanly "the utility was still running 30 s after Escape"
   if xdotool search --onlyvisible --name '^Velmora Config$' >/dev/null 2>&1; then
     # Another test may show its own launcher on this display; ours is gone if the
     # window id we saw no longer exists.
@@ -57,7 +38,7 @@ mkdir "$game/config/saves" && printf 'x' >"$game/config/saves/lap.dat"
 chmod 444 "$game/config/input.cfg"
 touch -d '2020-01-02 03:04:05' "$game/config"/* "$game/config"
 listing() { (cd "$game/config" && find . -printf '%p %y %s %m %T@\n' | sort && find . -type f -exec md5sum {} + | sort); }
-listing >"$(dirname "$game")/before"
+listing >"$work/before"
 run_launcher
-listing | diff "$(dirname "$game")/before" - || fail "the start-up changed what config held"
+listing | diff "$work/before" - || fail "the start-up changed what config held"
 echo "PASS: an existing config and its files left exactly as they were"

@@ -5,22 +5,7 @@
 # the launcher and writes nothing; Escape ends it with exit code 0.
 # Usage: missing_dll_e2e.sh <velmora-config.exe> <wine-run wrapper>
 set -uo pipefail
-exe=$1
-wine_run=$2
-deaths_log="$(dirname "$wine_run")/wine-deaths.log"
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/window.sh"
-
-pid=""
-fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-game="$work/Velmora Game"
-mkdir -p "$game"
-cp "$exe" "$game/velmora-config.exe"
-errors="$work/wine.err"
+. "$(dirname "$0")/e2e_common.sh"
 # Wine's module channel says when it refuses a DLL; its message box channel
 # gives the text a message box shows, as UTF-16 code units:
 # "３Ｄデバイスの列挙に失敗しました".
@@ -28,9 +13,7 @@ no_device='\ff13\ff24\30c7\30d0\30a4\30b9\306e\5217\6319\306b\5931\6557\3057\307
 refused() { grep -q "Failed to load module L\"$1\"" "$errors"; }
 no_window() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 
-(cd / && WINEDLLOVERRIDES='mscoree,mshtml=;ddraw,dinput=d' WINEDEBUG=warn+module,trace+msgbox \
-  LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" 2>"$errors") &
-pid=$!
+WINEDLLOVERRIDES='mscoree,mshtml=;ddraw,dinput=d' WINEDEBUG=warn+module,trace+msgbox start_utility
 launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
 
 # "그래픽 설정", the first button, has the focus.
@@ -56,12 +39,7 @@ launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not co
 echo "PASS: without dinput.dll the controls run comes back to the launcher"
 
 press_key "$launcher" Escape
-wait_for_exit "$pid" 30
-code=$?
-[ $code -ne 124 ] || fail "the utility was still running 30 s after Escape"
-pid=""
-problem=$(exit_problem "$code" "$errors" "$deaths_log")
-[ -z "$problem" ] || fail "$problem"
+ended_cleanly "the utility was still running 30 s after Escape"
 [ -d "$game/config" ] || fail "config was not created"
 [ -z "$(ls -A "$game/config")" ] || fail "files were written: $(ls -A "$game/config")"
 echo "PASS: Escape ended it with exit code 0; config holds no file"

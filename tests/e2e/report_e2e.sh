@@ -10,45 +10,24 @@
 #  (d) ddraw.dll and dinput.dll missing: a line each, exit code 0.
 # Usage: report_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe>
 set -uo pipefail
-exe=$1
-wine_run=$2
+. "$(dirname "$0")/e2e_common.sh"
 probe=$3
-deaths_log="$(dirname "$wine_run")/wine-deaths.log"
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/window.sh"
-
-pid=""
-fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
-
-work=$(mktemp -d)
-errors="$work/wine.err"
-trap 'rm -rf "$work"' EXIT
-game="$work/Velmora Game"
-mkdir -p "$game"
-cp "$exe" "$game/velmora-config.exe"
 report="$game/config/report.txt"
 
-# run_report EXPECTED-CODE [VAR=value...]: /report from another folder, watching
-# that no window of it is ever visible; its output goes to $work/out.
+# run_report EXPECTED-CODE: /report from another folder, watching that no window
+# of it is ever visible; its output goes to $work/out. Variables set on the call
+# (VAR=value run_report ...) reach Wine.
 run_report() {
-  local expected=$1 code i problem
-  shift
-  (cd / && exec env "$@" LANG=ko_KR.UTF-8 "$wine_run" "$game/velmora-config.exe" /report \
-     >"$work/out" 2>"$errors") &
-  pid=$!
+  local expected=$1 i
+  start_utility /report >"$work/out"
   for i in $(seq 1 300); do
     kill -0 "$pid" 2>/dev/null || break
     xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && fail "/report showed a window"
     sleep 0.1
   done
-  wait_for_exit "$pid" 30
-  code=$?
-  [ $code -ne 124 ] || fail "/report was still running after 60 s"
-  pid=""
+  utility_ended "/report was still running after 60 s"
   if [ "$expected" = 0 ]; then
-    problem=$(exit_problem "$code" "$errors" "$deaths_log")
-    [ -z "$problem" ] || fail "$problem"
+    judge_exit
   else
     [ "$code" = "$expected" ] || fail "exit code $code, expected $expected"
     grep -q '^wine: Unhandled' "$errors" && fail "the utility faulted"
@@ -108,7 +87,7 @@ rm -f "$game/config"
 echo "PASS (c): config a file, exit code 1, no window"
 
 # (d) Neither DirectX library can be loaded.
-run_report 0 WINEDLLOVERRIDES="mscoree,mshtml=;ddraw,dinput=d"
+WINEDLLOVERRIDES="mscoree,mshtml=;ddraw,dinput=d" run_report 0
 has "DirectDrawEnumerateExA failed: 0x8007007E (ddraw.dll could not be loaded)"
 has "DirectInput: could not be created: 0x8007007E (dinput.dll could not be loaded); the control settings would not open"
 echo "PASS (d): missing DirectX libraries are lines of the report"

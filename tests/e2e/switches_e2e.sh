@@ -7,29 +7,8 @@
 #  (d) /?: a message box; OK ends the utility with 0, nothing written.
 # Usage: switches_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe>
 set -uo pipefail
-exe=$1
-wine_run=$2
+. "$(dirname "$0")/e2e_common.sh"
 probe=$3
-deaths_log="$(dirname "$wine_run")/wine-deaths.log"
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../../scripts/window.sh"
-
-pid=""
-fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (scripts/test.sh starts Xvfb)"
-
-work=$(mktemp -d)
-errors="$work/wine.err"
-trap 'rm -rf "$work"' EXIT
-game="$work/Velmora Game"
-mkdir -p "$game"
-cp "$exe" "$game/velmora-config.exe"
-
-# start ARGS...: the utility from another folder, in the background.
-start() {
-  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" "$@" 2>"$errors") &
-  pid=$!
-}
 # window_of TITLE: waits for a visible window of ours with exactly that title.
 window_of() {
   local i id
@@ -45,17 +24,11 @@ no_launcher() {
     fail "$1: the launcher is shown"
 }
 ended() {  # ended WHAT: the utility ends by itself with 0, cleanly
-  local code problem
-  wait_for_exit "$pid" 30
-  code=$?
-  [ $code -ne 124 ] || fail "$1: still running 30 s later"
-  pid=""
-  problem=$(exit_problem "$code" "$errors" "$deaths_log")
-  [ -z "$problem" ] || fail "$1: $problem"
+  ended_cleanly "$1: still running 30 s later" "$1: "
 }
 
 # (a) /graphics, no file: the first device and the mode the load falls back to.
-start /graphics
+start_utility /graphics
 dialog=$(window_of "Velmora Graphic Setting") || fail "(a) no graphic dialog"
 no_launcher "(a)"
 press_key "$dialog" Return
@@ -71,7 +44,7 @@ cmp -s "$work/graphic.cfg" "$game/config/graphic.cfg" || fail "(a) graphic.cfg: 
 echo "PASS (a): /graphics, OK wrote graphic.cfg, no launcher, exit code 0"
 
 # (b) -CONTROLS, no file: OK writes the keyboard preset.
-start -CONTROLS
+start_utility -CONTROLS
 dialog=$(window_of "Velmora Key Setting") || fail "(b) no control dialog"
 no_launcher "(b)"
 sleep 0.5
@@ -84,7 +57,7 @@ echo "PASS (b): -CONTROLS, OK wrote the keyboard preset, no launcher, exit code 
 
 # (c) Another launcher's words and a switch this utility does not know.
 rm -rf "$game/config"
-start -windowed "C:\\Games\\Velmora" /nonsense
+start_utility -windowed "C:\\Games\\Velmora" /nonsense
 launcher=$(window_of "Velmora Config") || fail "(c) the launcher did not appear"
 [ -d "$game/config" ] || fail "(c) config was not created"
 press_key "$launcher" Escape
@@ -92,7 +65,7 @@ ended "(c) after Escape"
 echo "PASS (c): unknown words, the launcher"
 
 # (d) /?: the help; OK ends the utility. The launcher would open a dialog instead.
-start "/?"
+start_utility "/?"
 help=$(window_of "Velmora Config") || fail "(d) no help shown"
 press_key "$help" Return
 ended "(d) after OK"
