@@ -38,9 +38,8 @@ bool selectedStateRead;
 // True when the watches were last reset from a state that was not read by the
 // latest poll; the next poll that reads the controller resets them again.
 bool watchesNeedReadState;
-// The calibration dialog is open and borrows the manager; a device change
-// waits for it to close (deviceChangePending).
-bool calibrating;
+// A device change that came while the calibration dialog had the manager
+// borrowed; it is applied when that dialog closes.
 bool deviceChangePending;
 
 LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -168,7 +167,6 @@ BOOL OnInitDialog(HWND dialog) {
   SelectedDeviceRow = 0;
   DetectionTarget = 0;
   ControlTimer = 0;
-  calibrating = false;
   deviceChangePending = false;
   if (!CreateManager(dialog)) {
     EndDialog(dialog, -1);
@@ -302,7 +300,7 @@ BOOL OnDeviceChangeMessage(HWND dialog, WPARAM event) {
 void OnDeviceChangeTimer(HWND dialog) {
   KillTimer(dialog, kDeviceChangeTimerId);
   // The calibration dialog reads the manager; its controllers change after it.
-  if (calibrating) {
+  if (CalibrationState.calibrationManager != nullptr) {
     deviceChangePending = true;
     return;
   }
@@ -317,9 +315,7 @@ void OnCalibrate(HWND dialog, int buttonId) {
     KillTimer(dialog, ControlTimer);
     ControlTimer = 0;
   }
-  calibrating = true;
   CalibrateFunction(dialog, buttonId);
-  calibrating = false;
   if (deviceChangePending) ApplyDeviceChange(dialog);
   ControlTimer = SetTimer(dialog, kControlTimerId, kControlTimerMilliseconds, nullptr);
 }
@@ -534,7 +530,7 @@ INT_PTR RunControlSettings(HWND owner) {
   INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONTROL_SETTINGS),
                                    owner, ControlSettingsDialogProc, 0);
   if (result == 1 &&
-      !SaveControlSettings(ProgramPath("config\\input.cfg"), ControlSettings)) {
+      !SaveControlSettings(ProgramPath(kControlSettingsFile), ControlSettings)) {
     ShowErrorMessage(nullptr, kSaveFailedMessage);
   }
   return result;

@@ -124,7 +124,7 @@ void SetDefaultCalibrationPairs(ControlSettingsRecord& settings) {
 void PrepareControlSettings() {
   std::memset(&ControlSettings, 0, sizeof ControlSettings);
   ControlSettings.version = kControlFileVersion;
-  if (LoadControlSettings(ProgramPath("config\\input.cfg"), ControlSettings)) {
+  if (LoadControlSettings(ProgramPath(kControlSettingsFile), ControlSettings)) {
     ControlSettingsLoaded = 1;
     return;
   }

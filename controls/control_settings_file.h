@@ -9,6 +9,9 @@
 
 constexpr int kDeviceNameCapacity = 260;
 
+// Where the file lives, relative to the program directory.
+constexpr char kControlSettingsFile[] = "config\\input.cfg";
+
 struct AnalogFunctionSetting {
   int32_t input;     // row of the assigned input
   int32_t axisMode;  // 0 Digital, 1 Analog

@@ -15,7 +15,7 @@ HRESULT WINAPI LoadAndCreateDirectInput(HINSTANCE instance, DWORD version, REFII
                                         LPVOID* out, LPUNKNOWN outer) {
   HRESULT failure = S_OK;
   auto create = FindSystemFunctionAs<decltype(&DirectInputCreateEx)>(
-      "dinput.dll", "DirectInputCreateEx", failure);
+      kDirectInputLibrary, "DirectInputCreateEx", failure);
   if (create == nullptr) return failure;
   return create(instance, version, iid, out, outer);
 }

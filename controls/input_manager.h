@@ -20,6 +20,9 @@ constexpr int kKeyboardStateSize = 256;
 // out) is not read: its poll costs one Acquire.
 constexpr int kInputLostAttempts = 3;
 
+// The DLL the default platform finds DirectInputCreateEx in.
+constexpr char kDirectInputLibrary[] = "dinput.dll";
+
 // How the manager reaches DirectInput. By default DirectInputCreateEx, found in
 // dinput.dll when first called (a DLL that cannot be loaded makes it fail with
 // the load's HRESULT); test programs replace it with a function that hands out

@@ -16,7 +16,6 @@ void HeapRelease(void* block) { std::free(block); }
 // ddraw.dll is loaded by the first graphics run rather than at start. Should it
 // be missing, enumeration reports the load's failure and lists no device, so the
 // run says the enumeration failed, as on a machine without 3D hardware.
-const char kDirectDrawLibrary[] = "ddraw.dll";
 
 HRESULT WINAPI LoadAndEnumerateDrivers(LPDDENUMCALLBACKEXA callback, LPVOID context,
                                        DWORD flags) {

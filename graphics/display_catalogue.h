@@ -47,6 +47,9 @@ struct DisplayDeviceCatalogueRecord {
 // Process-wide; entries 0 to count-1 are valid until the next rebuild.
 extern DisplayDeviceCatalogueRecord DisplayDeviceCatalogue;
 
+// The DLL the default platform finds DirectDraw's functions in.
+constexpr char kDirectDrawLibrary[] = "ddraw.dll";
+
 // What the catalogue needs of the platform. By default DirectDraw's own
 // functions, found in ddraw.dll when first called (a DLL that cannot be loaded
 // makes them fail with the load's HRESULT), and the C runtime's heap; tests put

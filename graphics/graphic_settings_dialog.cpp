@@ -25,7 +25,6 @@ const char kGraphicSaveFailedMessage[] =
 
 namespace {
 
-const char kGraphicSettingsFile[] = "config\\graphic.cfg";
 constexpr int kLowestQuality = 0;
 constexpr int kHighestQuality = 4;
 

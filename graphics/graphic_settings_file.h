@@ -43,6 +43,9 @@ enum GraphicKey {
 };
 extern const char* const GraphicKeyTable[kGraphicKeyCount + 1];
 
+// Where the file lives, relative to the program directory.
+constexpr char kGraphicSettingsFile[] = "config\\graphic.cfg";
+
 // The VERSION every saved file carries.
 constexpr int32_t GraphicFileVersion = 2;
 

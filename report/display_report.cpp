@@ -13,8 +13,6 @@
 
 namespace {
 
-const char kDirectDrawLibrary[] = "ddraw.dll";
-
 struct DisplayWatch {
   ReportText* report;
   int drivers;
@@ -176,7 +174,7 @@ void ReportCorrections(ReportText& report, const GraphicRequest& request,
 void ReportGraphicFile(ReportText& report, bool catalogueFilled) {
   ReportLine(report, "== 3. config\\graphic.cfg ==");
   char path[kPathCapacity];
-  std::strncpy(path, ProgramPath("config\\graphic.cfg"), sizeof path - 1);
+  std::strncpy(path, ProgramPath(kGraphicSettingsFile), sizeof path - 1);
   path[sizeof path - 1] = '\0';
   GraphicRequest request;
   int length = ReadGraphicRequest(path, request);

@@ -16,7 +16,6 @@
 
 namespace {
 
-const char kDirectInputLibrary[] = "dinput.dll";
 const char* const kAxisNames[kJoystickAxisCount] = {"X", "Y", "Z", "Rx", "Ry", "Rz",
                                                     "slider 0", "slider 1"};
 
@@ -229,7 +228,7 @@ void ReportStoredInput(ReportText& report, const StoredInput& stored, bool keybo
 void ReportInputFile(ReportText& report, const InputWatch& watch, bool dialogOpens) {
   ReportLine(report, "== 5. config\\input.cfg ==");
   char path[kPathCapacity];
-  std::strncpy(path, ProgramPath("config\\input.cfg"), sizeof path - 1);
+  std::strncpy(path, ProgramPath(kControlSettingsFile), sizeof path - 1);
   path[sizeof path - 1] = '\0';
   // The same preparation as the controls run: the record and whether the
   // file was read.

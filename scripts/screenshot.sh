@@ -39,20 +39,11 @@ if [ $own_display -eq 1 ]; then
   prepare_wine_prefix
 fi
 
-# Xvfb has no window manager to draw the frame: let Wine draw the caption bar
-# itself for the pictures, and put the prefix's own setting back afterwards.
-x11_key='HKCU\Software\Wine\X11 Driver'
-decorated=$(wine_run reg query "$x11_key" /v Decorated 2>/dev/null |
-            tr -d '\r' | awk '$1 == "Decorated" {print $3}' || true)
-wine_run reg add "$x11_key" /v Decorated /d N /f >/dev/null 2>&1 || true
+# Xvfb has no window manager to draw the frame; the prefix leaves the windows
+# unmanaged there (prepare_wine_prefix), so Wine draws the caption bar itself.
 pid=""
 finish() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  if [ -n "$decorated" ]; then
-    wine_run reg add "$x11_key" /v Decorated /d "$decorated" /f >/dev/null 2>&1 || true
-  else
-    wine_run reg delete "$x11_key" /v Decorated /f >/dev/null 2>&1 || true
-  fi
   if [ $own_display -eq 1 ]; then
     # Let Wine's own processes end while their display still exists.
     WINEPREFIX="$WIN_BUILD/wineprefix" timeout 20 wineserver -w >/dev/null 2>&1 || true

@@ -28,9 +28,6 @@ launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not co
 press_key "$launcher" Escape
 ended_cleanly "the utility was still running 30 s after Escape"
 
-# "キーボード" in code page 932 and the keyboard preset, as the first run writes them.
-keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'
-printf 'VERSION=1\r\nDEVICE="%s"\r\nFORCEFEEDBACK=0\r\nLEFT=111,0,0,-1000\r\nRIGHT=112,0,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
-  "$keyboard" >"$work/expected.cfg"
+first_run_input_cfg >"$work/expected.cfg"
 cmp -s "$work/expected.cfg" "$input" || { od -c "$input" | head -20; fail "input.cfg differs from the keyboard preset"; }
 echo "PASS: a device change re-enumerated under Wine's DirectInput; the list and OK's file are as before"

@@ -11,10 +11,7 @@ set -uo pipefail
 mkdir "$game/config"
 input="$game/config/input.cfg"
 
-# "キーボード" in code page 932, as the game compares it.
-keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'
-printf 'VERSION=1\r\nDEVICE="%s"\r\nFORCEFEEDBACK=0\r\nLEFT=111,0,0,-1000\r\nRIGHT=112,0,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
-  "$keyboard" >"$work/keyboard-preset.cfg"
+first_run_input_cfg >"$work/keyboard-preset.cfg"
 
 # gone WINDOW SECONDS: waits until the X window no longer exists or is hidden.
 gone() {

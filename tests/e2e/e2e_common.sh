@@ -57,3 +57,44 @@ ended_cleanly() {
   utility_ended "$1"
   judge_exit "${2:-}"
 }
+
+# first_run_input_cfg: prints the input.cfg a first run saves: "キーボード" in
+# code page 932, as the game compares it, and the keyboard preset, in thirteen
+# CR LF lines.
+first_run_input_cfg() {
+  printf 'VERSION=1\r\nDEVICE="\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68"\r\nFORCEFEEDBACK=0\r\nLEFT=111,0,0,-1000\r\nRIGHT=112,0,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n'
+}
+
+# read_catalogue PROBE: what display_probe.exe says the machine offers: sets
+# device_name, max_textures and windowed of the first device, and writes its
+# modes, in catalogue order, to $work/modes.txt ("W H D" a line).
+read_catalogue() {
+  "$wine_run" "$1" </dev/null | tr -d '\r' >"$work/catalogue.txt" ||
+    fail "the probe found no hardware 3D device (see $work/catalogue.txt)"
+  IFS=$'\t' read -r _ _ device_name max_textures windowed < <(grep -m1 '^device' "$work/catalogue.txt")
+  awk -F'\t' '$1=="device"{n++} n==1 && $1=="mode"{print $3, $4, $5}' "$work/catalogue.txt" \
+    >"$work/modes.txt"
+  [ -n "$device_name" ] && [ -s "$work/modes.txt" ] || fail "probe output unreadable"
+}
+
+# resolve_mode W H D: the stored mode when the first device has it, else its
+# first 640 x 480 mode, else its first.
+resolve_mode() {
+  awk -v w="$1" -v h="$2" -v d="$3" '
+    NR==1 {first=$0}
+    $1==640 && $2==480 && fallback=="" {fallback=$0}
+    $1==w && $2==h && $3==d {print; found=1; exit}
+    END {if (!found) print (fallback != "" ? fallback : first)}' "$work/modes.txt"
+}
+
+# expected_graphic_cfg MULTITEXTURE W H D TEXTUREDEPTH QUALITY COMPRESS WINDOW:
+# prints the graphic.cfg that OK saves over a file asking for these values (a
+# first run asks for 1 640 480 16 0 2 0 0), resolved against read_catalogue's.
+expected_graphic_cfg() {
+  local multi=0 window=0 mw mh md
+  [ "$1" != 0 ] && [ "$max_textures" -gt 1 ] && multi=1
+  [ "$8" != 0 ] && [ "$windowed" = 1 ] && window=1
+  read -r mw mh md < <(resolve_mode "$2" "$3" "$4")
+  printf 'VERSION=2\r\nDEVICE="%s"\r\nMULTITEXTURE=%s\r\nWIDTH=%s\r\nHEIGHT=%s\r\nCOLORDEPTH=%s\r\nTEXTUREDEPTH=%s\r\nTEXTUREQUALITY=%s\r\nTEXTURECOMPRESS=%s\r\nWINDOW=%s\r\n' \
+    "$device_name" "$multi" "$mw" "$mh" "$md" "$5" "$6" "$7" "$window"
+}

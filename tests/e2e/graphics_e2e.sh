@@ -13,34 +13,9 @@ set -uo pipefail
 probe=$3
 cfg="$game/config/graphic.cfg"
 
-# What the machine offers: the first device and its modes, in catalogue order.
-"$wine_run" "$probe" </dev/null | tr -d '\r' >"$work/catalogue.txt" ||
-  fail "the probe found no hardware 3D device (see $work/catalogue.txt)"
-IFS=$'\t' read -r _ _ device_name max_textures windowed < <(grep -m1 '^device' "$work/catalogue.txt")
-awk -F'\t' '$1=="device"{n++} n==1 && $1=="mode"{print $3, $4, $5}' "$work/catalogue.txt" \
-  >"$work/modes.txt"
-[ -n "$device_name" ] && [ -s "$work/modes.txt" ] || fail "probe output unreadable"
+read_catalogue "$probe"
 echo "first device: '$device_name', texture stages $max_textures, windowed $windowed," \
      "$(wc -l <"$work/modes.txt") modes"
-
-# The stored mode when the device has it, else its first 640 x 480 mode, else its first.
-resolve_mode() {
-  awk -v w="$1" -v h="$2" -v d="$3" '
-    NR==1 {first=$0}
-    $1==640 && $2==480 && fallback=="" {fallback=$0}
-    $1==w && $2==h && $3==d {print; found=1; exit}
-    END {if (!found) print (fallback != "" ? fallback : first)}' "$work/modes.txt"
-}
-
-# expected_file MULTITEXTURE W H D TEXTUREDEPTH QUALITY COMPRESS WINDOW (requested values)
-expected_file() {
-  local multi=0 window=0 mode
-  [ "$1" != 0 ] && [ "$max_textures" -gt 1 ] && multi=1
-  [ "$8" != 0 ] && [ "$windowed" = 1 ] && window=1
-  read -r mw mh md < <(resolve_mode "$2" "$3" "$4")
-  printf 'VERSION=2\r\nDEVICE="%s"\r\nMULTITEXTURE=%s\r\nWIDTH=%s\r\nHEIGHT=%s\r\nCOLORDEPTH=%s\r\nTEXTUREDEPTH=%s\r\nTEXTUREQUALITY=%s\r\nTEXTURECOMPRESS=%s\r\nWINDOW=%s\r\n' \
-    "$device_name" "$multi" "$mw" "$mh" "$md" "$5" "$6" "$7" "$window"
-}
 
 # graphics_run KEY: starts the utility, opens the graphics run from the launcher
 # with Space, ends the graphic dialog with KEY, then closes the launcher.
@@ -80,13 +55,13 @@ compare() {  # compare NAME EXPECTED-FILE ACTUAL-FILE
 rm -f "$cfg"
 graphics_run Return
 [ -f "$cfg" ] || fail "(a) OK wrote no config\\graphic.cfg"
-expected_file 1 640 480 16 0 2 0 0 >"$work/expected-a"
+expected_graphic_cfg 1 640 480 16 0 2 0 0 >"$work/expected-a"
 compare "(a) no file, OK" "$work/expected-a" "$cfg"
 
 # (b) Everything in the file is wrong for this machine.
 printf 'VERSION=7\r\nDEVICE="No Such Device 9000"\r\nMULTITEXTURE=7\r\nWIDTH=1234\r\nHEIGHT=567\r\nCOLORDEPTH=8\r\nTEXTUREDEPTH=24\r\nTEXTUREQUALITY=9\r\nTEXTURECOMPRESS=5\r\nWINDOW=1\r\n' >"$cfg"
 graphics_run Return
-expected_file 7 1234 567 8 0 4 1 1 >"$work/expected-b"
+expected_graphic_cfg 7 1234 567 8 0 4 1 1 >"$work/expected-b"
 compare "(b) unknown device, unsupported mode, out-of-range options, OK" "$work/expected-b" "$cfg"
 
 # (c) Cancel: a hand-edited file stays as it was, line ends and all.

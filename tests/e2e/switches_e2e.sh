@@ -33,13 +33,8 @@ dialog=$(window_of "Velmora Graphic Setting") || fail "(a) no graphic dialog"
 no_launcher "(a)"
 press_key "$dialog" Return
 ended "(a) after OK"
-IFS=$'\t' read -r _ _ name stages _ < <("$wine_run" "$probe" </dev/null | tr -d '\r' | grep -m1 '^device')
-read -r w h d < <("$wine_run" "$probe" </dev/null | tr -d '\r' | awk -F'\t' '
-  $1=="device" {n++} n==1 && $1=="mode" {m=$3" "$4" "$5; if (!first) first=m
-    if ($3==640 && $4==480 && !fb) fb=m; if (m=="640 480 16") exact=m}
-  END {print exact ? exact : (fb ? fb : first)}')
-printf 'VERSION=2\r\nDEVICE="%s"\r\nMULTITEXTURE=%s\r\nWIDTH=%s\r\nHEIGHT=%s\r\nCOLORDEPTH=%s\r\nTEXTUREDEPTH=0\r\nTEXTUREQUALITY=2\r\nTEXTURECOMPRESS=0\r\nWINDOW=0\r\n' \
-  "$name" "$([ "$stages" -gt 1 ] && echo 1 || echo 0)" "$w" "$h" "$d" >"$work/graphic.cfg"
+read_catalogue "$probe"
+expected_graphic_cfg 1 640 480 16 0 2 0 0 >"$work/graphic.cfg"
 cmp -s "$work/graphic.cfg" "$game/config/graphic.cfg" || fail "(a) graphic.cfg: $(od -c "$game/config/graphic.cfg" | head)"
 echo "PASS (a): /graphics, OK wrote graphic.cfg, no launcher, exit code 0"
 
@@ -50,8 +45,7 @@ no_launcher "(b)"
 sleep 0.5
 press_key "$dialog" Return
 ended "(b) after OK"
-printf 'VERSION=1\r\nDEVICE="\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68"\r\nFORCEFEEDBACK=0\r\nLEFT=111,0,0,-1000\r\nRIGHT=112,0,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
-  >"$work/input.cfg"
+first_run_input_cfg >"$work/input.cfg"
 cmp -s "$work/input.cfg" "$game/config/input.cfg" || fail "(b) input.cfg is not the keyboard preset"
 echo "PASS (b): -CONTROLS, OK wrote the keyboard preset, no launcher, exit code 0"
 

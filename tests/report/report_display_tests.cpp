@@ -14,6 +14,7 @@
 #include "program/program_directory.h"
 #include "report/report_sections.h"
 #include "tests/fakes/fake_ddraw.h"
+#include "tests/report/report_test_support.h"
 #include "tests/settings/settings_test_files.h"
 
 namespace {
@@ -102,22 +103,9 @@ TEST(ReportDisplayTest, ADeviceWhoseModesFindNoMemoryIsToldSo) {
   EXPECT_EQ(std::vector<std::string>{"D 3 -1"}, told.events);
 }
 
-class ReportFileTest : public ::testing::Test {
+class ReportFileTest : public ReportSectionTest {
  protected:
-  void SetUp() override {
-    MakeFolder(folder_.File("config"));
-    SetProgramDirectory((folder_.path() + "\\").c_str(), false, "");
-  }
-  std::string Report() {
-    std::string path = folder_.File("report.txt"), text;
-    ReportText report;
-    EXPECT_TRUE(BeginReportText(report, path.c_str()));
-    ReportDisplay(report);
-    EXPECT_TRUE(FinishReportText(report));
-    EXPECT_TRUE(ReadFileBytes(path, text));
-    return text;
-  }
-  ScratchFolder folder_;
+  std::string Report() { return ReportSectionTest::Report(ReportDisplay); }
 };
 
 TEST_F(ReportFileTest, TheDisplaySectionsSayEachVerdictAndCorrectionInWords) {

@@ -15,30 +15,22 @@
 #include "program/program_instance.h"
 #include "report/report_sections.h"
 #include "tests/fakes/fake_dinput.h"
+#include "tests/report/report_test_support.h"
 #include "tests/settings/settings_test_files.h"
 
 namespace {
 
-class ReportInputTest : public ::testing::Test {
+class ReportInputTest : public ReportSectionTest {
  protected:
   void SetUp() override {
     ProgramInstance = GetModuleHandleA(nullptr);
-    MakeFolder(folder_.File("config"));
-    SetProgramDirectory((folder_.path() + "\\").c_str(), false, "");
+    ReportSectionTest::SetUp();
   }
   void TearDown() override {
     EXPECT_EQ(0, FakeLiveObjects()) << "everything the report opened is released";
     EXPECT_EQ(0, FakeOverReleases());
   }
-  std::string Report() {
-    std::string path = folder_.File("report.txt"), text;
-    ReportText report;
-    EXPECT_TRUE(BeginReportText(report, path.c_str()));
-    ReportInput(report);
-    EXPECT_TRUE(FinishReportText(report));
-    EXPECT_TRUE(ReadFileBytes(path, text));
-    return text;
-  }
+  std::string Report() { return ReportSectionTest::Report(ReportInput); }
   void ExpectLines(const std::string& text, std::initializer_list<const char*> lines) {
     size_t from = 0;
     for (const char* line : lines) {
@@ -48,7 +40,6 @@ class ReportInputTest : public ::testing::Test {
     }
   }
   FakeDirectInputScope fake_;
-  ScratchFolder folder_;
 };
 
 TEST_F(ReportInputTest, EachControllerIsToldWithItsRowItsFailingStepOrTheLimit) {
