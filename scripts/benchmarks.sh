@@ -24,7 +24,7 @@ bash "$ROOT/scripts/bootstrap.sh"
 build_win >/dev/null
 
 start_xvfb
-export WINEPREFIX="$WIN_BUILD/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$WIN_BUILD/wineprefix" WINEARCH=$(wine_arch_of "$WIN_ARCH") WINEDEBUG=-all
 trap 'wineserver -k >/dev/null 2>&1 || true; stop_xvfb' EXIT
 wineserver -k >/dev/null 2>&1 || true
 mkdir -p "$WINEPREFIX"

@@ -12,18 +12,19 @@ pkgs=(
   git zip unzip python3
 )
 
-missing=()
-for p in "${pkgs[@]}"; do
-  # dpkg-query knows the package only once installed; "install ok installed" means done.
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
-if [ ${#missing[@]} -gt 0 ]; then
+# install PACKAGE...: installs those not yet installed.
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    # dpkg-query knows the package only once installed; "install ok installed" means done.
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
   echo "bootstrap: installing ${missing[*]}"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
@@ -31,6 +32,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   "${sudo_cmd[@]}" apt-get update -qq
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+install_missing "${pkgs[@]}"
+
+# A kernel that runs no 32-bit code cannot start the 32-bit Wine: the tests are
+# then built for x86_64 and run under 64-bit Wine (scripts/build.sh).
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  install_missing g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
 fi
 
 # Hangul in the dialogs needs a Korean locale for the Wine process.

@@ -10,16 +10,40 @@ build_host() {
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON >/dev/null
   cmake --build "$HOST_BUILD" -j2
 }
-# configure_win DIR [CMAKE OPTION...]: configures a Windows build tree. The tested
-# build and the release build both come from here, so the exe in a release is
-# compiled and linked exactly as the one the tests ran.
+# The processor of the tests' Windows build. The utility is a 32-bit program and
+# the tests run it under 32-bit Wine. A machine whose kernel runs no 32-bit code
+# at all (IA-32 emulation turned off: every i386 program, Wine's own loader
+# included, fails with "Exec format error") can run none of it; there the tests'
+# tree is built from the same sources for x86_64 and run under 64-bit Wine, and
+# the scripts say so. VELMORA_WIN_ARCH=i686 or x86_64 chooses by hand. The
+# release is 32-bit whatever this says (release.sh).
+win_test_arch() {
+  if [ -n "${VELMORA_WIN_ARCH:-}" ]; then
+    echo "$VELMORA_WIN_ARCH"
+  elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo i686
+  else
+    echo x86_64
+  fi
+}
+# The Wine prefix kind for a build tree of that processor.
+wine_arch_of() { if [ "$1" = x86_64 ]; then echo win64; else echo win32; fi; }
+
+# configure_win DIR [CMAKE OPTION...]: configures a Windows build tree for
+# $WIN_ARCH (i686 unless set). The tested build and the release build both come
+# from here, so the exe in a release is compiled and linked exactly as the one
+# the tests ran.
 configure_win() {
   local dir=$1
   shift
-  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" \
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-${WIN_ARCH:-i686}.cmake" \
         -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 }
 build_win() {
+  WIN_ARCH=$(win_test_arch)
+  if [ "$WIN_ARCH" != i686 ]; then
+    echo "build: this machine runs no 32-bit programs; the tests' Windows build is $WIN_ARCH, run under 64-bit Wine" >&2
+  fi
   local extra=()
   [ "${1:-}" = with-host ] && extra=(-DVELMORA_HOST_BUILD="$HOST_BUILD")
   configure_win "$WIN_BUILD" "${extra[@]}"

@@ -82,7 +82,8 @@ step "configuring build/release"
 # The release tree is built afresh, so nothing of an earlier build can slip in.
 rm -rf "$REL"
 . "$ROOT/scripts/build.sh"
-configure_win "$REL"
+# Players get the 32-bit program, whatever the tests ran here.
+WIN_ARCH=i686 configure_win "$REL"
 
 step "building velmora-config.exe"
 cmake --build "$REL" -j2 --target velmora-config

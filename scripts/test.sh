@@ -12,7 +12,7 @@ build_host
 build_win with-host
 
 start_xvfb
-export WINEPREFIX="$WIN_BUILD/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$WIN_BUILD/wineprefix" WINEARCH=$(wine_arch_of "$WIN_ARCH") WINEDEBUG=-all
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   stop_xvfb
