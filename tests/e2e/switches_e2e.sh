@@ -52,7 +52,8 @@ echo "PASS (b): -CONTROLS, OK wrote the keyboard preset, no launcher, exit code 
 
 # (c) Another launcher's words and a switch this utility does not know.
 rm -rf "$game/config"
-# Wine hands the second word to the exe as "C:\Games\" /report: one argument.
+# Wine writes the second word on the exe's command line as "C:\Games\" /report",
+# one argument by the C runtime's rules, so no switch.
 start_utility -windowed 'C:\Games" /report' /nonsense
 launcher=$(window_of "Velmora Config") || fail "(c) the launcher did not appear"
 [ -d "$game/config" ] || fail "(c) config was not created"
