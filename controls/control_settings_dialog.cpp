@@ -36,7 +36,8 @@ HWND managerOwner;
 // where it is.
 bool selectedStateRead;
 // True when the watches were last reset from a state that was not read by the
-// latest poll; the next poll that reads the controller resets them again.
+// latest poll, or a poll has failed since; the next poll that reads the
+// controller resets them again.
 bool watchesNeedReadState;
 // A device change that came while the calibration dialog had the manager
 // borrowed; it is applied when that dialog closes.
@@ -189,7 +190,13 @@ void OnTick(HWND dialog) {
   // A controller that could not be read (pulled out, say) detects nothing: its
   // last state, a button held as it went included, is no move of the player's.
   selectedStateRead = ControlManager->PollDevices();
-  if (!selectedStateRead) return;
+  if (!selectedStateRead) {
+    // Whatever happened while it could not be read (pulled out, say, and
+    // plugged in again with its pedal centred by its power-on), the rest
+    // positions no longer say where it rests.
+    watchesNeedReadState = true;
+    return;
+  }
   if (watchesNeedReadState) {
     // The rest positions were taken from a state the controller no longer had
     // (or never had, pulled out before its first read): where it is now is
@@ -275,7 +282,8 @@ void OnModeChange(HWND dialog, int id) {
   }
 }
 
-// Enumerates the controllers again and appends a row for each one added. The
+// Enumerates the controllers again and appends a row for each one added; one
+// that comes back under a new instance GUID takes back its own row instead. The
 // rows already listed, the selected one and everything the player has set
 // stay as they are.
 void ApplyDeviceChange(HWND dialog) {

@@ -184,6 +184,7 @@ bool SetUpJoystick(IDirectInput7A* input, HWND owner, const DIDEVICEINSTANCEA& i
                        : 0;
   record.buttonCount = static_cast<int32_t>(out.caps.dwButtons);
   record.guidInstance = instance.guidInstance;
+  record.guidProduct = instance.guidProduct;
 
   AxisContext axes = {setup.device, 0, -1, DI_OK};
   result = setup.device->EnumObjects(SetAxisRange, &axes, DIDFT_AXIS);
@@ -223,11 +224,17 @@ BOOL CALLBACK AddJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
   return DIENUM_CONTINUE;
 }
 
-// What the EnumDevices step of RefreshControllers works on.
+// What the EnumDevices step of RefreshControllers works on. Controllers listed
+// under an instance GUID the manager does not hold wait in `arrived` until the
+// enumeration is over: only then is it known which held ones are not listed,
+// and so which indices a returning controller may take back. Each one placed
+// takes an index of its own, so the first 16 are kept and any later one is
+// left out, as a seventeenth controller is at opening.
 struct RefreshContext {
   InputManager* manager;
   bool listed[kMaxJoysticks];  // held index seen in this enumeration
-  int added;
+  DIDEVICEINSTANCEA arrived[kMaxJoysticks];
+  int arrivedCount;
 };
 
 int HeldIndex(const InputManager& manager, REFGUID guid) {
@@ -237,25 +244,52 @@ int HeldIndex(const InputManager& manager, REFGUID guid) {
   return -1;
 }
 
+// The first index, in list order, that is not listed now and whose controller
+// has the product and the instance name of `instance`, or -1. An index whose
+// controller is listed is never taken, so two controllers of one model and
+// name keep an index each.
+int ReturningIndex(const InputManager& manager, const RefreshContext& refresh,
+                   const DIDEVICEINSTANCEA& instance) {
+  char name[MAX_PATH];
+  // Cut as the record's name was, so a name of the field's full size matches.
+  lstrcpynA(name, instance.tszInstanceName, sizeof name);
+  for (int32_t i = 0; i < manager.joystickCount; ++i) {
+    const JoystickRecord& record = manager.joystickRecords[i];
+    if (!refresh.listed[i] && IsEqualGUID(record.guidProduct, instance.guidProduct) &&
+        std::strcmp(record.name, name) == 0) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+// Opens `instance` anew in `index`, whose old object is then released. The
+// name, force feedback, subtype and buttons the dialog shows stay as they were
+// listed; only the ranges just set and the instance GUID are new. On failure
+// the index keeps its old object and the next change tries again.
+bool ReopenJoystick(InputManager& manager, int index, const DIDEVICEINSTANCEA& instance) {
+  JoystickSetup reopened;
+  if (!SetUpJoystick(manager.directInput, manager.ownerWindow, instance, reopened)) return false;
+  JoystickRecord& record = manager.joystickRecords[index];
+  ReleaseDevice(manager.joystickDevices[index]);
+  manager.joystickDevices[index] = reopened.setup.device;
+  record.axisMask = reopened.record.axisMask;
+  record.guidInstance = instance.guidInstance;
+  return true;
+}
+
 // A held controller listed as attached again. DirectInput keeps a device
 // object across an unplugging (it only fails to acquire while the controller is
 // gone), so acquiring and reading it again is normally all there is to do.
-// Should that object no longer deliver, a new one is set up in the same index
-// and the old one released; if that fails too, the old one stays and the next
-// change tries again.
+// Should that object no longer deliver, a new one is set up in the same index.
+// Attached only once one of the two has worked: a row whose state was never
+// read again is not where its controller is.
 void ReviveJoystick(InputManager& manager, int index, const DIDEVICEINSTANCEA& instance) {
-  JoystickRecord& record = manager.joystickRecords[index];
-  IDirectInputDevice7A*& device = manager.joystickDevices[index];
-  record.attached = 1;
+  IDirectInputDevice7A* device = manager.joystickDevices[index];
   DIJOYSTATE probe;
-  if (device != nullptr && ReadDeviceState(device, true, sizeof probe, &probe)) return;
-  JoystickSetup reopened;
-  if (!SetUpJoystick(manager.directInput, manager.ownerWindow, instance, reopened)) return;
-  ReleaseDevice(device);
-  device = reopened.setup.device;
-  // The name, force feedback, subtype and buttons the dialog shows stay as
-  // they were listed; only the ranges just set are new.
-  record.axisMask = reopened.record.axisMask;
+  bool working = (device != nullptr && ReadDeviceState(device, true, sizeof probe, &probe)) ||
+                 ReopenJoystick(manager, index, instance);
+  manager.joystickRecords[index].attached = working ? 1 : 0;
 }
 
 BOOL CALLBACK RefreshJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
@@ -265,12 +299,28 @@ BOOL CALLBACK RefreshJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
   if (held >= 0) {
     refresh.listed[held] = true;
     ReviveJoystick(manager, held, *instance);
-  } else if (manager.joystickCount < kMaxJoysticks && AppendJoystick(manager, *instance)) {
-    refresh.listed[manager.joystickCount - 1] = true;
-    ++refresh.added;
+  } else if (refresh.arrivedCount < kMaxJoysticks) {
+    refresh.arrived[refresh.arrivedCount++] = *instance;
   }
   // Never stops early: a held controller later in the list may have come back.
   return DIENUM_CONTINUE;
+}
+
+// A controller listed under an instance GUID not held: back in its own index
+// when one qualifies, else added at the end while an index is free. True when
+// it was added.
+bool PlaceArrival(InputManager& manager, RefreshContext& refresh,
+                  const DIDEVICEINSTANCEA& instance) {
+  int returning = ReturningIndex(manager, refresh, instance);
+  if (returning >= 0) {
+    if (!ReopenJoystick(manager, returning, instance)) return false;
+    refresh.listed[returning] = true;
+    manager.joystickRecords[returning].attached = 1;
+    return false;
+  }
+  if (manager.joystickCount >= kMaxJoysticks || !AppendJoystick(manager, instance)) return false;
+  refresh.listed[manager.joystickCount - 1] = true;
+  return true;
 }
 
 }  // namespace
@@ -318,17 +368,23 @@ bool InputManager::Initialize(HINSTANCE instance, HWND owner) {
 
 int InputManager::RefreshControllers() {
   if (directInput == nullptr) return 0;
+  // Some 9 KB: on the stack only for the one call a device change makes.
   RefreshContext refresh;
   std::memset(&refresh, 0, sizeof refresh);
   refresh.manager = this;
   if (FAILED(EnumerateAttachedJoysticks(directInput, RefreshJoystick, &refresh))) {
-    // Nothing is known of who is attached; the marks stay as they were.
-    return refresh.added;
+    // Nothing is known of who is attached, so no index is given to another
+    // controller; the marks stay as they were and the next change tries again.
+    return 0;
+  }
+  int added = 0;
+  for (int i = 0; i < refresh.arrivedCount; ++i) {
+    if (PlaceArrival(*this, refresh, refresh.arrived[i])) ++added;
   }
   for (int32_t i = 0; i < joystickCount; ++i) {
     if (!refresh.listed[i]) joystickRecords[i].attached = 0;
   }
-  return refresh.added;
+  return added;
 }
 
 void InputManager::Shutdown() {

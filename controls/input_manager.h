@@ -42,6 +42,7 @@ struct JoystickRecord {
   uint32_t axisMask;       // bit k: axis at DIJOYSTATE offset 4k got its range
   int32_t buttonCount;     // dwButtons as reported, not limited to 32
   GUID guidInstance;       // tells a controller that comes back from a new one
+  GUID guidProduct;        // with the name, knows one that comes back under a new instance
 };
 
 // Value of axis `axis` of `state`, in the order lX, lY, lZ, lRx, lRy, lRz,
@@ -106,12 +107,16 @@ class InputManager {
   // with or without controllers; on false the manager is empty. On a ready
   // manager it releases everything first and starts again.
   bool Initialize(HINSTANCE instance, HWND owner);
-  // Enumerates the attached controllers again. A controller the manager does
-  // not hold (by instance GUID) is opened into the next free index, as long as
-  // one is free; a held one that is listed again is acquired again, or opened
-  // anew in its own index when its old object no longer works; a held one not
-  // listed stays where it is, marked not attached. Indices never move. Returns
-  // how many controllers were added (0 on an empty manager).
+  // Enumerates the attached controllers again. A held one listed under its
+  // instance GUID is acquired again, or opened anew in its own index when its
+  // old object no longer works. One listed under an instance GUID the manager
+  // does not hold takes back the first index, in order, whose controller is not
+  // listed now and has the same product GUID and instance name (Wine gives a
+  // controller a new instance GUID each time it is plugged in); failing that it
+  // is opened into the next free index, as long as one is free. A held one not
+  // listed stays where it is, marked not attached; an index counts as attached
+  // only once a read or a set-up of it has succeeded. Indices never move.
+  // Returns how many controllers were added (0 on an empty manager).
   int RefreshControllers();
   // Releases every device, then DirectInput. Safe on an empty manager and twice.
   void Shutdown();

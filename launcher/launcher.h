@@ -13,7 +13,7 @@ void SettleProgramDirectory();
 // command line's switch asks (the report, one settings run alone, the help) or,
 // without one, show the launcher until it is closed. Returns the process exit
 // code: 0, or 1 when the report could not be written.
-int RunStartUp(HINSTANCE instance, const char* commandLine);
+int RunStartUp(HINSTANCE instance, int argc, const char* const* argv);
 
 // Shows the launcher (template 106) as a modal dialog with no owner and returns
 // when it is closed: 0 after "종료", Escape or the close box, -1 if it could not

@@ -1,9 +1,12 @@
 #include <windows.h>
 
+#include <stdlib.h>
+
 #include "launcher/launcher.h"
 
-// The command line is read only for its switches (see launcher/switches.h); the
-// show state is not read.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  return RunStartUp(instance, commandLine);
+// The switches are read from the arguments the C runtime has split before
+// WinMain runs, by the rules every Windows program's arguments follow (see
+// launcher/switches.h); the raw command line and the show state are not read.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  return RunStartUp(instance, __argc, __argv);
 }

@@ -26,7 +26,7 @@ void SettleProgramDirectory() {
   SetProgramDirectory(modulePath, truncated, currentDirectory);
 }
 
-int RunStartUp(HINSTANCE instance, const char* commandLine) {
+int RunStartUp(HINSTANCE instance, int argc, const char* const* argv) {
   ProgramInstance = instance;
   SettleProgramDirectory();
   // Both results are ignored: a missing directory or folder makes the later
@@ -36,7 +36,7 @@ int RunStartUp(HINSTANCE instance, const char* commandLine) {
     _mkdir("config");
   }
   RegisterDialogControlClasses();
-  switch (ParseStartSwitch(commandLine)) {
+  switch (ParseStartSwitch(argc, argv)) {
     case StartSwitch::kReport:
       return RunReport();
     case StartSwitch::kGraphics:

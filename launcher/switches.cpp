@@ -2,12 +2,7 @@
 
 #include <windows.h>
 
-#include <cstddef>
-
 namespace {
-
-// Longer than any switch; a longer word is none.
-constexpr std::size_t kWordSize = 32;
 
 struct SwitchName {
   const char* name;
@@ -19,8 +14,6 @@ const SwitchName kSwitches[] = {
     {"controls", StartSwitch::kControls},
     {"?", StartSwitch::kHelp},
 };
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -36,26 +29,6 @@ StartSwitch SwitchOf(const char* word) {
   for (const SwitchName& known : kSwitches)
     if (SameIgnoringCase(word + 1, known.name)) return known.value;
   return StartSwitch::kNone;
-}
-
-// Copies the word at text (its quotes left out) into word and returns where
-// the next one may start. fits says whether it fitted whole.
-const char* NextWord(const char* text, char* word, bool& fits) {
-  std::size_t length = 0;
-  bool quoted = false;
-  fits = true;
-  for (; *text != '\0' && (quoted || !IsBlank(*text)); ++text) {
-    if (*text == '"') {
-      quoted = !quoted;
-      continue;
-    }
-    if (length + 1 < kWordSize)
-      word[length++] = *text;
-    else
-      fits = false;
-  }
-  word[length] = '\0';
-  return text;
 }
 
 const wchar_t kHelpCaption[] = L"Velmora Config";
@@ -80,19 +53,10 @@ const wchar_t kHelpText[] =
 
 }  // namespace
 
-StartSwitch ParseStartSwitch(const char* commandLine) {
-  if (commandLine == nullptr) return StartSwitch::kNone;
-  const char* text = commandLine;
-  char word[kWordSize];
-  while (*text != '\0') {
-    if (IsBlank(*text)) {
-      ++text;
-      continue;
-    }
-    bool fits = true;
-    text = NextWord(text, word, fits);
-    if (!fits) continue;
-    StartSwitch found = SwitchOf(word);
+StartSwitch ParseStartSwitch(int argc, const char* const* argv) {
+  if (argv == nullptr) return StartSwitch::kNone;
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+    StartSwitch found = SwitchOf(argv[i]);
     if (found != StartSwitch::kNone) return found;
   }
   return StartSwitch::kNone;

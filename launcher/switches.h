@@ -6,9 +6,11 @@
 
 enum class StartSwitch { kNone, kReport, kGraphics, kControls, kHelp };
 
-// The first switch among the words of commandLine (blank-separated; a word in
-// double quotes may hold blanks), or kNone.
-StartSwitch ParseStartSwitch(const char* commandLine);
+// The first switch among the arguments argv[1] to argv[argc - 1], or kNone.
+// argv[0] is the program itself. The arguments are the C runtime's (__argc,
+// __argv), split by the rules every other Windows program's are, so a quoted
+// path ending in a backslash is one argument here as there.
+StartSwitch ParseStartSwitch(int argc, const char* const* argv);
 
 // The message box that lists the switches, in Korean with English under each.
 void ShowSwitchHelp();

@@ -77,6 +77,16 @@ void ReportJoystickDetails(ReportText& report, const JoystickSetup& joystick) {
   ReportLine(report, "  force feedback: %s", record.forceFeedback ? "yes" : "no");
 }
 
+// A name field of a driver's DIDEVICEINSTANCEA, terminated in `out`: a driver
+// may fill all of the field and leave out the terminating NUL.
+const char* DriverName(const char (&field)[MAX_PATH], char (&out)[MAX_PATH + 1]) {
+  const void* end = std::memchr(field, '\0', sizeof field);
+  std::size_t length = end != nullptr ? static_cast<const char*>(end) - field : sizeof field;
+  std::memcpy(out, field, length);
+  out[length] = '\0';
+  return out;
+}
+
 // The enumeration step: each controller set up exactly as the manager sets it
 // up, told, and released again.
 BOOL CALLBACK ReportJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
@@ -99,10 +109,11 @@ BOOL CALLBACK ReportJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
     ReportLine(report, "Controller %d: not listed: beyond the %d-controller limit", watch.offered,
                kMaxJoysticks);
   }
+  char name[MAX_PATH + 1];
   ReportLine(report, "  instance name: %s",
-             ShowText(instance->tszInstanceName, CP_ACP, true, shown, sizeof shown));
+             ShowText(DriverName(instance->tszInstanceName, name), CP_ACP, true, shown, sizeof shown));
   ReportLine(report, "  product name: %s",
-             ShowText(instance->tszProductName, CP_ACP, true, shown, sizeof shown));
+             ShowText(DriverName(instance->tszProductName, name), CP_ACP, true, shown, sizeof shown));
   if (ready || joystick.setup.failedStep == kSetupAxes) ReportJoystickDetails(report, joystick);
   if (ready) joystick.setup.device->Release();
   return DIENUM_CONTINUE;

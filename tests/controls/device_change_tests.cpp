@@ -84,6 +84,14 @@ TEST(ControllerRefreshTest, ArrivalsRemovalsAndReturnsKeepEveryIndex) {
          PlugFakeJoystick(FakeJoystickAt(0), false);
        },
        "C0 C1 New ", "111", 2},
+      {"a return that can be neither read nor set up is not attached", 2, -1,
+       [&](InputManager& m) {
+         UnplugFakeJoystick(FakeJoystickAt(0));
+         refresh(m);
+         PlugFakeJoystick(FakeJoystickAt(0), false);
+         FakeJoystickAt(0).fail[kFakeCreateDevice] = E_FAIL;
+       },
+       "C0 C1 ", "01", 1},
       // C0 failed at opening, so sixteen others fill every index; listed
       // first, it is never opened again, and a held one after it still returns.
       {"a seventeenth is never opened; a held one still comes back", 17, 0,
@@ -254,6 +262,52 @@ TEST_F(DeviceChangeTest, APulledOutControllerFailsQuietlyAndComesBackInItsRow) {
   EXPECT_TRUE(Beeps.empty());
   DestroyWindow(dialog);
   ExpectEveryObjectReleasedOnce("after closing");
+}
+
+// Two wheels of one model and name; the second, selected, is plugged in again
+// and comes back, as under Wine, with a new instance GUID. It takes back its
+// own row, not its twin's, and nothing the player set moves.
+TEST_F(DeviceChangeTest, AControllerBackUnderANewGuidTakesBackItsOwnRow) {
+  FakeJoystick& first = AddWheel("Wheel");
+  FakeJoystick& second = AddWheel("Wheel");
+  second.guidProduct = first.guidProduct;
+  HWND dialog = OpenControlDialog();
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 2);
+  ChooseListRow(dialog, IDC_CONTROL_LEFT, 7);  // unsaved
+  FocusList(dialog, IDC_CONTROL_LIGHT);
+  const std::vector<int> before = Settings(dialog);
+
+  UnplugFakeJoystick(second);
+  ApplyDeviceChangeNow(dialog);
+  ReplugFakeJoystickAsNew(second);
+  ApplyDeviceChangeNow(dialog);
+  EXPECT_EQ(3, RowCount(dialog, IDC_CONTROL_DEVICE));
+  EXPECT_EQ(before, Settings(dialog));
+  Tick(dialog);
+  second.state.lX = 900;
+  Tick(dialog);
+  EXPECT_EQ(2, Selection(dialog, IDC_CONTROL_LIGHT)) << "detected on its own row";
+  DestroyWindow(dialog);
+  ExpectEveryObjectReleasedOnce("after closing");
+}
+
+// The accelerator list has the focus with the pedal resting at -1000; the wheel
+// is pulled out and comes back with the pedal centred. That is its new rest.
+TEST_F(DeviceChangeTest, AControllerBackInAnotherPositionIsNoMove) {
+  FakeJoystick& wheel = AddWheel("Wheel");
+  wheel.state.lY = -1000;
+  HWND dialog = OpenControlDialog();
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  Tick(dialog);
+  FocusList(dialog, IDC_CONTROL_ACCELE);
+  const int accele = Selection(dialog, IDC_CONTROL_ACCELE);
+  UnplugFakeJoystick(wheel);
+  Tick(dialog);
+  wheel.state.lY = 0;
+  PlugFakeJoystick(wheel);
+  Tick(dialog);
+  EXPECT_EQ(accele, Selection(dialog, IDC_CONTROL_ACCELE));
+  DestroyWindow(dialog);
 }
 
 // In play, modal: a change while calibrating is applied when the calibration

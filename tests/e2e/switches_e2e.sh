@@ -3,7 +3,8 @@
 #  (a) /graphics: the graphic dialog without the launcher; OK writes the
 #      first-run graphic.cfg the launcher's button would; exit code 0;
 #  (b) -CONTROLS: the same for the control dialog and the keyboard preset;
-#  (c) words of another launcher and an unknown switch: the launcher as ever;
+#  (c) words of another launcher and an unknown switch: the launcher as ever,
+#      also with "C:\Games\" /report on the command line, which is one argument;
 #  (d) /?: a message box; OK ends the utility with 0, nothing written.
 # Usage: switches_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe>
 set -uo pipefail
@@ -51,7 +52,9 @@ echo "PASS (b): -CONTROLS, OK wrote the keyboard preset, no launcher, exit code 
 
 # (c) Another launcher's words and a switch this utility does not know.
 rm -rf "$game/config"
-start_utility -windowed "C:\\Games\\Velmora" /nonsense
+# Wine writes the second word on the exe's command line as "C:\Games\" /report",
+# one argument by the C runtime's rules, so no switch.
+start_utility -windowed 'C:\Games" /report' /nonsense
 launcher=$(window_of "Velmora Config") || fail "(c) the launcher did not appear"
 [ -d "$game/config" ] || fail "(c) config was not created"
 press_key "$launcher" Escape

@@ -324,7 +324,7 @@ HRESULT FakeInputObject::EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA cal
     std::memset(&instance, 0, sizeof instance);
     instance.dwSize = sizeof instance;
     instance.guidInstance = d.guidInstance;
-    instance.guidProduct = d.guidInstance;
+    instance.guidProduct = d.guidProduct;
     instance.dwDevType = d.devType;
     std::memcpy(instance.tszInstanceName, d.name, sizeof instance.tszInstanceName);
     std::memcpy(instance.tszProductName, d.name, sizeof instance.tszProductName);
@@ -417,6 +417,8 @@ FakeJoystick& AddFakeJoystick(const char* name) {
   lstrcpynA(d.name, name, sizeof d.name);
   d.guidInstance = {0x7e1a0000u + static_cast<unsigned>(index), 0x4a11, 0x11d0,
                     {0x9a, 0x5c, 0x00, 0x20, 0xaf, 0x0b, 0x1e, static_cast<BYTE>(index)}};
+  d.guidProduct = d.guidInstance;
+  d.guidProduct.Data2 = 0x9d0c;
   d.devType = DIDEVTYPE_JOYSTICK | (DIDEVTYPEJOYSTICK_UNKNOWN << 8);
   d.buttons = 8;
   SetAxes(d, {DIJOFS_X, DIJOFS_Y, DIJOFS_Z});
@@ -455,6 +457,11 @@ void PlugFakeJoystick(FakeJoystick& joystick, bool objectsSurvive) {
     ++joystick.objectGeneration;
     joystick.acquired = false;
   }
+}
+
+void ReplugFakeJoystickAsNew(FakeJoystick& joystick) {
+  PlugFakeJoystick(joystick, false);
+  ++joystick.guidInstance.Data3;  // the first field carries its index: still unique
 }
 
 const FakeReleaseEntry* ReleaseLog() { return world.releaseLog; }

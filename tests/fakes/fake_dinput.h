@@ -38,6 +38,9 @@
 //   PlugFakeJoystick(wheel);               // back: its objects work again
 //   PlugFakeJoystick(wheel, false);        // back, but its old objects stay dead
 //                                          // (Acquire DIERR_UNPLUGGED); a new one works
+//   ReplugFakeJoystickAsNew(wheel);        // back as under Wine: a new guidInstance
+//                                          // (same guidProduct and name), old objects dead
+// Two controllers of one model: b.guidProduct = a.guidProduct, and one name.
 //
 // What it records: per device counters (acquire, poll, unacquire, reads,
 // ranges set per axis, data format and cooperative level given), every Release
@@ -80,6 +83,7 @@ struct FakeDevice {
   // --- script ---
   char name[MAX_PATH];         // tszInstanceName
   GUID guidInstance;
+  GUID guidProduct;            // unique per controller unless a test makes it shared
   bool attached;               // enumerated under DIEDFL_ATTACHEDONLY
   DWORD capsFlags;             // DIDEVCAPS dwFlags (DIDC_ATTACHED by default)
   DWORD devType;               // DIDEVCAPS dwDevType: type | subtype << 8
@@ -159,6 +163,7 @@ void SetAxes(FakeDevice& device, std::initializer_list<DWORD> offsets);
 void ScriptReads(FakeDevice& device, std::initializer_list<HRESULT> results);
 void UnplugFakeJoystick(FakeJoystick& joystick);
 void PlugFakeJoystick(FakeJoystick& joystick, bool objectsSurvive = true);
+void ReplugFakeJoystickAsNew(FakeJoystick& joystick);
 
 const FakeReleaseEntry* ReleaseLog();
 int ReleaseLogLength();

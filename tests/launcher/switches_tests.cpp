@@ -1,6 +1,10 @@
-// Which switch a command line asks for: any case, "/" or "-", quoted words, and
-// everything else ignored so that other launchers' arguments keep the launcher.
+// Which switch the C runtime's arguments ask for: any case, "/" or "-", the
+// first one winning, and everything else ignored so that other launchers'
+// arguments keep the launcher.
 #include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <vector>
 
 #include "launcher/switches.h"
 
@@ -8,30 +12,26 @@ namespace {
 
 TEST(StartSwitchTest, TheFirstSwitchWinsAndEverythingElseIsIgnored) {
   struct Case {
-    const char* commandLine;
+    std::initializer_list<const char*> argv;  // argv[0] is the program
     StartSwitch expected;
   } cases[] = {
-      {nullptr, StartSwitch::kNone},
-      {"", StartSwitch::kNone},
-      {"  \t ", StartSwitch::kNone},
-      {"/report", StartSwitch::kReport},
-      {"-REPORT", StartSwitch::kReport},
-      {"\t/Graphics  ", StartSwitch::kGraphics},
-      {"-controls", StartSwitch::kControls},
-      {"/?", StartSwitch::kHelp},
-      {"-?", StartSwitch::kHelp},
-      {"\"/report\"", StartSwitch::kReport},
-      {"-lang=ko \"C:\\My Games\\-graphics\" /controls /report", StartSwitch::kControls},
-      {"\"/report now\"", StartSwitch::kNone},
-      {"report graphics", StartSwitch::kNone},
-      {"/reports /graphic //report", StartSwitch::kNone},
-      {"/report\xE3", StartSwitch::kNone},
-      {"/REPORT\"\"", StartSwitch::kReport},
-      {"-windowed -xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx -graphics", StartSwitch::kGraphics},
+      {{"x.exe"}, StartSwitch::kNone},
+      {{"/report"}, StartSwitch::kNone},  // the program itself is no switch
+      {{"x.exe", "-REPORT"}, StartSwitch::kReport},
+      {{"x.exe", "/Graphics"}, StartSwitch::kGraphics},
+      {{"x.exe", "-controls"}, StartSwitch::kControls},
+      {{"x.exe", "/?"}, StartSwitch::kHelp},
+      {{"x.exe", "-lang=ko", "C:\\My Games\\-graphics", "/controls", "/report"},
+       StartSwitch::kControls},
+      // "C:\Games\" /report on the command line: one argument, as for any program.
+      {{"x.exe", "C:\\Games\" /report"}, StartSwitch::kNone},
+      {{"x.exe", "report", "/reports", "/graphic", "//report", "/report\xE3"}, StartSwitch::kNone},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.expected, ParseStartSwitch(c.commandLine))
-        << (c.commandLine != nullptr ? c.commandLine : "(null)");
+    std::vector<const char*> argv(c.argv);
+    argv.push_back(nullptr);
+    EXPECT_EQ(c.expected, ParseStartSwitch(static_cast<int>(c.argv.size()), argv.data()))
+        << c.argv.size() << " arguments, the last " << *(c.argv.end() - 1);
   }
 }
 

@@ -85,6 +85,13 @@ TEST_F(ReportInputTest, FailuresBeforeTheControllersAreLinesAndTheDialogWouldNot
                          "\r\nController 1: row 1 of the device list\r\n"});
 }
 
+// A driver that fills the whole name field and leaves out the NUL: the name
+// shown ends with the field, not in the field after it.
+TEST_F(ReportInputTest, ANameThatFillsItsFieldIsReadNoFurther) {
+  std::memset(AddFakeJoystick("").name, 'W', MAX_PATH);
+  ExpectLines(Report(), {("\r\n  instance name: \"" + std::string(MAX_PATH, 'W') + "\"\r\n").c_str()});
+}
+
 // The row the control dialog opens on, and why, for each kind of file.
 TEST(ChooseRestoredDeviceTest, FindsTheLastOfANameTheKeyboardOrSaysWhyNot) {
   JoystickRecord joysticks[3] = {};
