@@ -9,6 +9,7 @@
 #include "graphics/graphic_settings_file.h"
 #include "program/cp932_text.h"
 #include "program/program_directory.h"
+#include "program/system_library.h"
 #include "report/report_sections.h"
 #include "settings/settings_text.h"
 
@@ -215,13 +216,20 @@ bool RunningUnderWine() {
 // Read for the report only; nothing else of the utility uses the registry.
 bool ReadWineRenderer(char* out, DWORD size) {
   if (!RunningUnderWine()) return false;
+  // advapi32.dll is found here, not imported: the utility starts with only the
+  // DLLs its dialogs need.
+  HRESULT failure = S_OK;
+  auto openKey = FindSystemFunctionAs<decltype(&RegOpenKeyExA)>("advapi32.dll", "RegOpenKeyExA", failure);
+  auto queryValue =
+      FindSystemFunctionAs<decltype(&RegQueryValueExA)>("advapi32.dll", "RegQueryValueExA", failure);
+  auto closeKey = FindSystemFunctionAs<decltype(&RegCloseKey)>("advapi32.dll", "RegCloseKey", failure);
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, KEY_QUERY_VALUE, &key) !=
-      ERROR_SUCCESS)
+  if (openKey == nullptr || queryValue == nullptr || closeKey == nullptr ||
+      openKey(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     return false;
   DWORD type = 0, bytes = size - 1;
-  LONG read = RegQueryValueExA(key, "renderer", nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes);
-  RegCloseKey(key);
+  LONG read = queryValue(key, "renderer", nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes);
+  closeKey(key);
   if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
   out[bytes < size ? bytes : size - 1] = '\0';
   return out[0] != '\0';
