@@ -1,6 +1,7 @@
 // Sections 2 and 3 of the report: the display device catalogue as the graphics
 // run builds it, told decision by decision, and config\graphic.cfg resolved
 // against it by the run's own resolution.
+#include <cstdio>
 #include <cstring>
 
 #include "graphics/display_catalogue.h"
@@ -8,6 +9,7 @@
 #include "graphics/graphic_settings_file.h"
 #include "program/cp932_text.h"
 #include "program/program_directory.h"
+#include "program/system_library.h"
 #include "report/report_sections.h"
 #include "settings/settings_text.h"
 
@@ -116,6 +118,188 @@ void OnDeviceJudged(void* context, const char* deviceName, DisplayDeviceVerdict 
   }
 }
 
+// ---- Rendering, tried as the game starts -------------------------------------
+
+// The steps the game takes to draw with a device, in order; the first that
+// fails is the one told.
+enum RenderStep {
+  kStepCreateDirectDraw,
+  kStepCooperativeLevel,
+  kStepQueryDirect3D,
+  kStepCreateSurface,
+  kStepCreateDevice,
+  kRenderSteps
+};
+const char* const kRenderStepNames[kRenderSteps] = {
+    "DirectDrawCreateEx", "SetCooperativeLevel (normal, no window)",
+    "QueryInterface for IDirect3D7", "CreateSurface (64 x 64 off-screen 3D surface)",
+    "CreateDevice"};
+
+// The side of the small surface the device is made on.
+constexpr DWORD kTrialSurfaceSide = 64;
+
+struct RenderTrial {
+  int failedStep;  // kRenderSteps when the device was created
+  HRESULT result;
+};
+
+// The pixel format the device draws in: the one of its modes whose depth is the
+// desktop's, so the surface is what a window of the desktop would hold, else
+// its first mode's.
+const DDPIXELFORMAT& TrialPixelFormat(IDirectDraw7* directDraw, const DisplayDeviceEntry& entry) {
+  DDSURFACEDESC2 desktop;
+  std::memset(&desktop, 0, sizeof desktop);
+  desktop.dwSize = sizeof desktop;
+  if (SUCCEEDED(directDraw->GetDisplayMode(&desktop))) {
+    for (int32_t m = 0; m < entry.modeCount; ++m)
+      if (entry.modes[m].ddpfPixelFormat.dwRGBBitCount == desktop.ddpfPixelFormat.dwRGBBitCount)
+        return entry.modes[m].ddpfPixelFormat;
+  }
+  return entry.modes[0].ddpfPixelFormat;
+}
+
+// Creates the entry's 3D device on an off-screen surface of its own driver, as
+// the game does before it draws anything, and releases all of it again in
+// reverse order. The cooperative level is the normal one, with no window, so no
+// display mode changes and nothing is shown.
+RenderTrial TryRendering(const DisplayDeviceEntry& entry) {
+  RenderTrial trial = {kStepCreateDirectDraw, S_OK};
+  IDirectDraw7* directDraw = nullptr;
+  IDirect3D7* direct3D = nullptr;
+  IDirectDrawSurface7* surface = nullptr;
+  IDirect3DDevice7* device = nullptr;
+  HRESULT& result = trial.result;
+  result = DisplayPlatformCalls.createDirectDraw(
+      entry.driverGuidRef, reinterpret_cast<LPVOID*>(&directDraw), IID_IDirectDraw7, nullptr);
+  if (SUCCEEDED(result) && directDraw != nullptr) {
+    trial.failedStep = kStepCooperativeLevel;
+    result = directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
+    if (SUCCEEDED(result)) {
+      trial.failedStep = kStepQueryDirect3D;
+      result = directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D));
+    }
+    if (SUCCEEDED(result) && direct3D != nullptr) {
+      trial.failedStep = kStepCreateSurface;
+      DDSURFACEDESC2 desc;
+      std::memset(&desc, 0, sizeof desc);
+      desc.dwSize = sizeof desc;
+      desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+      desc.dwWidth = desc.dwHeight = kTrialSurfaceSide;
+      // Video memory: the listed devices all rasterise in hardware.
+      desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
+      desc.ddpfPixelFormat = TrialPixelFormat(directDraw, entry);
+      result = directDraw->CreateSurface(&desc, &surface, nullptr);
+    }
+    if (SUCCEEDED(result) && surface != nullptr) {
+      trial.failedStep = kStepCreateDevice;
+      result = direct3D->CreateDevice(entry.deviceGuid, surface, &device);
+      if (SUCCEEDED(result) && device != nullptr) trial.failedStep = kRenderSteps;
+    }
+  }
+  // A call that answered success with no object failed all the same.
+  if (trial.failedStep != kRenderSteps && SUCCEEDED(result)) result = E_POINTER;
+  if (device != nullptr) device->Release();
+  if (surface != nullptr) surface->Release();
+  if (direct3D != nullptr) direct3D->Release();
+  if (directDraw != nullptr) directDraw->Release();
+  return trial;
+}
+
+// Wine's own ntdll has this function; Windows' has not.
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Wine's Direct3D renderer as its registry sets it (HKCU\Software\Wine\Direct3D,
+// "renderer"): true with the value under Wine, false elsewhere or when unset.
+// Read for the report only; nothing else of the utility uses the registry.
+bool ReadWineRenderer(char* out, DWORD size) {
+  if (!RunningUnderWine()) return false;
+  // advapi32.dll is found here, not imported: the utility starts with only the
+  // DLLs its dialogs need.
+  HRESULT failure = S_OK;
+  auto openKey = FindSystemFunctionAs<decltype(&RegOpenKeyExA)>("advapi32.dll", "RegOpenKeyExA", failure);
+  auto queryValue =
+      FindSystemFunctionAs<decltype(&RegQueryValueExA)>("advapi32.dll", "RegQueryValueExA", failure);
+  auto closeKey = FindSystemFunctionAs<decltype(&RegCloseKey)>("advapi32.dll", "RegCloseKey", failure);
+  HKEY key = nullptr;
+  if (openKey == nullptr || queryValue == nullptr || closeKey == nullptr ||
+      openKey(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return false;
+  DWORD type = 0, bytes = size - 1;
+  LONG read = queryValue(key, "renderer", nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes);
+  closeKey(key);
+  if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+  out[bytes < size ? bytes : size - 1] = '\0';
+  return out[0] != '\0';
+}
+
+// Tries every listed device; returns how many render. Says the renderer Wine
+// was told to use, which decides what its Direct3D can do.
+int ReportRendering(ReportText& report, const char* renderer) {
+  if (DisplayDeviceCatalogue.count > 0)
+    ReportLine(report, "3D rendering, tried as the game starts (each device made on an off-screen surface, then released):");
+  int rendering = 0;
+  for (int32_t row = 0; row < DisplayDeviceCatalogue.count; ++row) {
+    const DisplayDeviceEntry& entry = DisplayDeviceCatalogue.entries[row];
+    char name[kShownTextSize];
+    ShowText(entry.name, CP_ACP, true, name, sizeof name);
+    RenderTrial trial = TryRendering(entry);
+    if (trial.failedStep == kRenderSteps) {
+      ++rendering;
+      ReportLine(report, "  row %ld %s: renders: yes", static_cast<long>(row), name);
+      continue;
+    }
+    char described[kShownTextSize];
+    DescribeResult(trial.result, kDirectDrawLibrary, described, sizeof described);
+    ReportLine(report, "  row %ld %s: renders: no: %s failed: %s", static_cast<long>(row), name,
+               kRenderStepNames[trial.failedStep], described);
+  }
+  if (renderer[0] != '\0') {
+    char shown[kShownTextSize];
+    ReportLine(report, "Wine's Direct3D renderer: %s (HKCU\\Software\\Wine\\Direct3D, value \"renderer\")",
+               ShowText(renderer, CP_ACP, true, shown, sizeof shown));
+  } else if (RunningUnderWine()) {
+    ReportLine(report, "Wine's Direct3D renderer: not set (Wine's default)");
+  }
+  return rendering;
+}
+
+// The sentence that opens the report when nothing can draw: what is wrong and
+// what a player can do about it.
+void SayRenderingProblem(const DisplayWatch& watch, bool anyListed, const char* renderer,
+                         char* problem, std::size_t size) {
+  const char* lead = "3D rendering does not work on this system";
+  if (watch.enumerationFailed) {
+    std::snprintf(problem, size,
+                  "%s: DirectDraw could not be loaded; install DirectX again (under Wine, remove "
+                  "any setting that disables ddraw in winecfg's Libraries) (see section 2).",
+                  lead);
+    return;
+  }
+  const char* what = anyListed ? "none of the listed 3D devices could be created"
+                               : "DirectDraw offers no 3D device that draws in hardware";
+  char shown[kShownTextSize];
+  if (renderer[0] != '\0')
+    std::snprintf(problem, size,
+                  "%s: %s, and Wine's Direct3D renderer is set to %s: delete the value "
+                  "\"renderer\" under HKCU\\Software\\Wine\\Direct3D (with regedit) so that Wine "
+                  "uses its default (see section 2).",
+                  lead, what, ShowText(renderer, CP_ACP, true, shown, sizeof shown));
+  else if (RunningUnderWine())
+    std::snprintf(problem, size,
+                  "%s: %s; under Wine this mostly means the 32-bit OpenGL libraries are missing "
+                  "or broken: install your distribution's 32-bit OpenGL and Mesa packages (on "
+                  "Debian or Ubuntu: libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386) and the "
+                  "graphics driver's 32-bit part (see section 2).",
+                  lead, what);
+  else
+    std::snprintf(problem, size,
+                  "%s: %s; install the graphics card's current driver and DirectX (see section 2).",
+                  lead, what);
+}
+
 // ---- config\graphic.cfg ------------------------------------------------------
 
 void EchoGraphicLine(int keyIndex, const char* value, void* context) {
@@ -216,7 +400,8 @@ void ReportGraphicFile(ReportText& report, bool catalogueFilled) {
 
 }  // namespace
 
-void ReportDisplay(ReportText& report) {
+void ReportDisplay(ReportText& report, char* problem, std::size_t problemSize) {
+  problem[0] = '\0';
   ReportLine(report, "== 2. Display ==");
   DisplayWatch watch = {&report, 0, false};
   const DisplayCatalogueObserver observer = {&watch, OnDriverOffered, OnCallFailed, OnModesListed,
@@ -233,6 +418,10 @@ void ReportDisplay(ReportText& report) {
     ReportLine(report, "Devices listed: none; the graphic settings say %s",
                ShowText(kNoDisplayDeviceMessage, kGameTextCodePage, true, message, sizeof message));
   }
+  char renderer[64] = "";
+  ReadWineRenderer(renderer, sizeof renderer);
+  if (ReportRendering(report, renderer) == 0)
+    SayRenderingProblem(watch, filled, renderer, problem, problemSize);
   ReportLine(report, "%s", "");
   ReportGraphicFile(report, filled);
   ReportLine(report, "%s", "");

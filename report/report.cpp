@@ -85,12 +85,19 @@ bool WriteReport(const char* path) {
   GetLocalTime(&now);
   ReportLine(report, "Velmora Config report, written %04u-%02u-%02u %02u:%02u:%02u (local time)",
              now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-  ReportLine(report, "%s", "");
-  ReportUtility(report);
+  // The display sections come first, held in memory, because when no device
+  // can draw, the sentence that says so opens the report.
+  ReportText displaySections;
+  BeginHeldReportText(displaySections);
+  char problem[kReportLineSize];
   LARGE_INTEGER display;
   QueryPerformanceCounter(&display);
-  ReportDisplay(report);
+  ReportDisplay(displaySections, problem, sizeof problem);
   double displayTime = MillisecondsSince(display);
+  if (problem[0] != '\0') ReportLine(report, "%s", problem);
+  ReportLine(report, "%s", "");
+  ReportUtility(report);
+  WriteHeldReportText(report, displaySections);
   ReportInput(report);
   // A slow DirectDraw shows here; the figures also time the report itself.
   ReportLine(report, "Report written in %.0f ms (the display sections %.0f ms); %.0f ms since the process started",

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -78,6 +79,8 @@ const KnownResult kKnownResults[] = {
     {DDERR_INVALIDDIRECTDRAWGUID, "DDERR_INVALIDDIRECTDRAWGUID"},
     {DDERR_DIRECTDRAWALREADYCREATED, "DDERR_DIRECTDRAWALREADYCREATED"},
     {DDERR_NOCOOPERATIVELEVELSET, "DDERR_NOCOOPERATIVELEVELSET"},
+    {DDERR_NO3D, "DDERR_NO3D: no 3D rendering here"},
+    {DDERR_OUTOFVIDEOMEMORY, "DDERR_OUTOFVIDEOMEMORY: out of video memory"},
     {DIERR_NOTINITIALIZED, "DIERR_NOTINITIALIZED"},
     {DIERR_DEVICENOTREG, "DIERR_DEVICENOTREG: the device is not registered"},
     {DIERR_NOTFOUND, "DIERR_NOTFOUND: the device was not found"},
@@ -119,6 +122,7 @@ void AppendSystemWords(char* out, std::size_t size, std::size_t& used, DWORD err
 
 bool BeginReportText(ReportText& report, const char* path) {
   report.line[0] = '\0';
+  report.held = nullptr;
   if (!BeginSettingsFile(report.file, path)) return false;
   WriteRawBytes(report.file, kByteOrderMark, sizeof kByteOrderMark - 1);
   return true;
@@ -134,7 +138,44 @@ void ReportLine(ReportText& report, const char* format, ...) {
   if (used > sizeof report.line - 3) used = sizeof report.line - 3;
   report.line[used++] = '\r';
   report.line[used++] = '\n';
-  WriteRawBytes(report.file, report.line, used);
+  if (report.held == nullptr) {
+    WriteRawBytes(report.file, report.line, used);
+    return;
+  }
+  if (report.heldLength + used > report.heldCapacity) {
+    std::size_t capacity = report.heldCapacity * 2 + used;
+    char* grown = static_cast<char*>(std::realloc(report.held, capacity));
+    if (grown == nullptr) {
+      report.heldLost = true;
+      return;
+    }
+    report.held = grown;
+    report.heldCapacity = capacity;
+  }
+  std::memcpy(report.held + report.heldLength, report.line, used);
+  report.heldLength += used;
+}
+
+void BeginHeldReportText(ReportText& held) {
+  held.line[0] = '\0';
+  // No file: should the first block find no memory, every line goes nowhere
+  // and is said to be lost.
+  held.file.file = nullptr;
+  held.file.failed = true;
+  held.heldLength = 0;
+  held.heldCapacity = 16384;
+  held.held = static_cast<char*>(std::malloc(held.heldCapacity));
+  held.heldLost = held.held == nullptr;
+  if (held.held == nullptr) held.heldCapacity = 0;
+}
+
+void WriteHeldReportText(ReportText& report, ReportText& held) {
+  if (held.held != nullptr) WriteRawBytes(report.file, held.held, held.heldLength);
+  if (held.heldLost)
+    ReportLine(report, "(lines of the section above were lost: out of memory)");
+  std::free(held.held);
+  held.held = nullptr;
+  held.heldLength = held.heldCapacity = 0;
 }
 
 bool FinishReportText(ReportText& report) { return FinishSettingsFile(report.file); }

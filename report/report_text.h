@@ -19,6 +19,13 @@ constexpr std::size_t kShownTextSize = 2048;
 struct ReportText {
   SettingsWriter file;
   char line[kReportLineSize];
+  // A held text keeps its lines in memory, to be put into the report later
+  // (WriteHeldReportText): a section that must be finished before what comes
+  // above it can be said.
+  char* held = nullptr;
+  std::size_t heldLength = 0;
+  std::size_t heldCapacity = 0;
+  bool heldLost = false;  // a line found no memory and was dropped
 };
 
 // Starts the report at path with its byte-order mark. False when the temporary
@@ -27,6 +34,11 @@ bool BeginReportText(ReportText& report, const char* path);
 // One line, printf-formatted, ended with CR LF. A line too long is cut.
 void ReportLine(ReportText& report, const char* format, ...)
     __attribute__((format(gnu_printf, 2, 3)));
+// Starts a held text: nothing is written until WriteHeldReportText.
+void BeginHeldReportText(ReportText& held);
+// Appends what held kept to report, says so if lines were dropped for want of
+// memory, and frees it.
+void WriteHeldReportText(ReportText& report, ReportText& held);
 // Puts the finished report in place. False when any byte did not reach the disk
 // or the old report could not be replaced; an older report is then left whole.
 bool FinishReportText(ReportText& report);

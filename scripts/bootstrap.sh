@@ -7,6 +7,9 @@ pkgs=(
   cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64
+  # The exe and the Wine that runs it are 32-bit: without 32-bit OpenGL, Wine's
+  # Direct3D lists devices that cannot draw. Mesa renders in software on Xvfb.
+  libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
   xvfb xdotool imagemagick x11-utils
   fonts-nanum fonts-ipafont-gothic locales
   git zip unzip python3

@@ -66,6 +66,10 @@ prepare_wine_prefix() {
   # instead of waiting on a crash dialog nobody can see until its timeout.
   "$WIN_BUILD/wine-run.sh" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
     /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
+  # Wine's Direct3D renders with OpenGL, as on a player's machine: a renderer
+  # setting left by an interrupted no3d end-to-end test goes.
+  "$WIN_BUILD/wine-run.sh" reg delete 'HKCU\Software\Wine\Direct3D' /v renderer /f \
+    </dev/null >/dev/null 2>&1 || true
   # Wine hands a managed window to the window manager and, when it closes,
   # waits about 2 s for the manager to withdraw it: on a bare Xvfb nobody does,
   # and every closed dialog of a test cost that wait. Unmanaged, Wine frames,

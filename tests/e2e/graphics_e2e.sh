@@ -6,7 +6,10 @@
 #  (a) no file, OK: the defaults resolved against the first device;
 #  (b) a file naming a missing device, an unsupported mode and out-of-range
 #      options, OK: the resolved values written back;
-#  (c) a file, Cancel: left byte for byte.
+#  (c) a file, Cancel: left byte for byte;
+#  (d) the multitexture box, on a device that binds two or more textures (this
+#      machine's Wine renders with OpenGL): reached by Tab, ticked with Space,
+#      OK saves MULTITEXTURE=1.
 # Usage: graphics_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
@@ -17,16 +20,17 @@ read_catalogue "$probe"
 echo "first device: '$device_name', texture stages $max_textures, windowed $windowed," \
      "$(wc -l <"$work/modes.txt") modes"
 
-# graphics_run KEY: starts the utility, opens the graphics run from the launcher
-# with Space, ends the graphic dialog with KEY, then closes the launcher.
+# graphics_run KEY...: starts the utility, opens the graphics run from the
+# launcher with Space, presses the KEYs in the graphic dialog (the last ends it),
+# then closes the launcher.
 graphics_run() {
-  local key=$1 launcher dialog i
+  local key launcher dialog i
   start_utility
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" space
   dialog=$(wait_for_window "Velmora Graphic Setting" 60) ||
     fail "Space on the launcher did not open the graphic settings"
-  press_key "$dialog" "$key"
+  for key in "$@"; do press_key "$dialog" "$key"; done
   for i in $(seq 1 150); do
     xdotool search --onlyvisible --name '^Velmora Graphic Setting$' >/dev/null 2>&1 || break
     sleep 0.2
@@ -70,5 +74,14 @@ printf 'VERSION=1\nDEVICE="%s"\nWIDTH=800\nHEIGHT=600\n\n; hand-edited\r\nTEXTUR
 cp "$cfg" "$work/expected-c"
 graphics_run Escape
 compare "(c) Cancel leaves the file byte for byte" "$work/expected-c" "$cfg"
+
+# (d) From OK, the fifth tab stop is the multitexture box when it is enabled;
+# greyed out, Tab passes it and Space would tick the compressed textures instead.
+[ "$max_textures" -ge 2 ] ||
+  fail "(d) the first device binds $max_textures textures at once: Wine's Direct3D does not render here (scripts/bootstrap.sh installs the 32-bit OpenGL it needs)"
+printf 'VERSION=2\r\nDEVICE="%s"\r\nMULTITEXTURE=0\r\n' "$device_name" >"$cfg"
+graphics_run Tab Tab Tab Tab Tab space Return
+expected_graphic_cfg 1 640 480 16 0 2 0 0 >"$work/expected-d"
+compare "(d) the multitexture box enabled and ticked, OK saves MULTITEXTURE=1" "$work/expected-d" "$cfg"
 [ -z "$(ls "$game/config" | grep -v '^graphic.cfg$')" ] || fail "files left in config: $(ls "$game/config")"
 echo "PASS: graphics run end to end"

@@ -54,6 +54,11 @@ tr -d '\r' <"$report" | grep -E '^    Device row |^      (texture stages|windowe
   >"$work/listed"
 diff "$work/expected" "$work/listed" || fail "(a) devices and modes differ from the probe's"
 has "Devices listed: $(grep -c 'Device row' "$work/expected") (at most 16)"
+# Wine here renders with OpenGL: every listed device is made, and nothing opens
+# the report with a warning.
+[ "$(tr -d '\r' <"$report" | grep -cE '^  row [0-9]+ ".*": renders: yes$')" = "$(grep -c 'Device row' "$work/expected")" ] ||
+  { tr -d '\r' <"$report" | grep 'renders: '; fail "(a) not every listed device renders"; }
+grep -q 'rendering does not work' "$report" && fail "(a) the report says 3D rendering does not work"
 has "Game controllers attached: 0; listed: 0 (at most 16)"
 has "File: absent or unreadable; the first-run defaults are used"
 has "The control settings would open on row 0 \"キーボード\" with its preset: no file was read"

@@ -50,6 +50,34 @@ GUID FakeDeviceGuid(int driver, int device) {
 
 FakeDisplaySystem& System() { return *FakeDisplaySystem::running; }
 
+// A surface or a 3D device: of these the report only ever releases what it
+// made, so only IUnknown's three entries are filled; any other call would
+// fault on a null entry.
+class FakeUnknown : public FakeComObject {
+ public:
+  explicit FakeUnknown(const char* kind) : kind_(kind) { face_.owner = this; }
+  template <typename Interface>
+  Interface* As() { return reinterpret_cast<Interface*>(&face_); }
+
+ private:
+  struct Face {
+    const void* const* vtable = kVtable;
+    FakeUnknown* owner;
+  };
+  static HRESULT WINAPI Query(Face*, REFIID, void** out) {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  static ULONG WINAPI Add(Face* face) { return face->owner->CountAddRef(); }
+  static ULONG WINAPI Drop(Face* face) { return face->owner->CountRelease(face->owner->kind_); }
+  static const void* const kVtable[64];
+  Face face_;
+  const char* kind_;
+};
+const void* const FakeUnknown::kVtable[64] = {reinterpret_cast<const void*>(&FakeUnknown::Query),
+                                              reinterpret_cast<const void*>(&FakeUnknown::Add),
+                                              reinterpret_cast<const void*>(&FakeUnknown::Drop)};
+
 class FakeDirect3D : public IDirect3D7, public FakeComObject {
  public:
   explicit FakeDirect3D(int driver) : driver_(driver) {}
@@ -80,8 +108,20 @@ class FakeDirect3D : public IDirect3D7, public FakeComObject {
     }
     return D3D_OK;
   }
-  STDMETHOD(CreateDevice)(REFCLSID, IDirectDrawSurface7*, IDirect3DDevice7**) override {
-    return E_NOTIMPL;
+  STDMETHOD(CreateDevice)(REFCLSID guid, IDirectDrawSurface7* surface,
+                          IDirect3DDevice7** out) override {
+    *out = nullptr;
+    const std::vector<FakeDevice>& devices = System().drivers[driver_].devices;
+    for (size_t i = 0; i < devices.size(); ++i) {
+      if (!IsEqualGUID(guid, FakeDeviceGuid(driver_, static_cast<int>(i)))) continue;
+      if (surface == nullptr) return DDERR_INVALIDPARAMS;
+      if (devices[i].createResult != D3D_OK) return devices[i].createResult;
+      *out = static_cast<FakeUnknown*>(System().Track(std::make_unique<FakeUnknown>("device")))
+                 ->As<IDirect3DDevice7>();
+      return D3D_OK;
+    }
+    ++System().guidMismatches;
+    return DDERR_INVALIDPARAMS;
   }
   STDMETHOD(CreateVertexBuffer)(D3DVERTEXBUFFERDESC*, IDirect3DVertexBuffer7**, DWORD) override {
     return E_NOTIMPL;
@@ -162,14 +202,22 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
     return DD_OK;
   }
 
-  // Nothing else is expected of the catalogue.
+  // Nothing else is expected of the catalogue or the report.
   STDMETHOD(Compact)() override { return E_NOTIMPL; }
   STDMETHOD(CreateClipper)(DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) override { return E_NOTIMPL; }
   STDMETHOD(CreatePalette)(DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE*, IUnknown*) override {
     return E_NOTIMPL;
   }
-  STDMETHOD(CreateSurface)(LPDDSURFACEDESC2, LPDIRECTDRAWSURFACE7*, IUnknown*) override {
-    return E_NOTIMPL;
+  STDMETHOD(CreateSurface)(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out, IUnknown*) override {
+    *out = nullptr;
+    if (!cooperating_) return DDERR_NOCOOPERATIVELEVELSET;
+    if ((desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0) ++System().desktopChanges;
+    const DWORD needed = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
+    if ((desc->ddsCaps.dwCaps & needed) != needed) return DDERR_INVALIDCAPS;
+    if (System().drivers[driver_].surfaceResult != DD_OK) return System().drivers[driver_].surfaceResult;
+    *out = static_cast<FakeUnknown*>(System().Track(std::make_unique<FakeUnknown>("surface")))
+               ->As<IDirectDrawSurface7>();
+    return DD_OK;
   }
   STDMETHOD(DuplicateSurface)(LPDIRECTDRAWSURFACE7, LPDIRECTDRAWSURFACE7*) override {
     return E_NOTIMPL;
@@ -186,8 +234,15 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
   STDMETHOD(GetVerticalBlankStatus)(WINBOOL*) override { return E_NOTIMPL; }
   STDMETHOD(Initialize)(GUID*) override { return E_NOTIMPL; }
   STDMETHOD(RestoreDisplayMode)() override { return E_NOTIMPL; }
-  STDMETHOD(SetCooperativeLevel)(HWND, DWORD) override { return E_NOTIMPL; }
-  STDMETHOD(SetDisplayMode)(DWORD, DWORD, DWORD, DWORD, DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(SetCooperativeLevel)(HWND window, DWORD flags) override {
+    if (window != nullptr || flags != DDSCL_NORMAL) ++System().desktopChanges;
+    cooperating_ = true;
+    return DD_OK;
+  }
+  STDMETHOD(SetDisplayMode)(DWORD, DWORD, DWORD, DWORD, DWORD) override {
+    ++System().desktopChanges;
+    return E_NOTIMPL;
+  }
   STDMETHOD(WaitForVerticalBlank)(DWORD, HANDLE) override { return E_NOTIMPL; }
   STDMETHOD(GetAvailableVidMem)(LPDDSCAPS2, LPDWORD, LPDWORD) override { return E_NOTIMPL; }
   STDMETHOD(GetSurfaceFromDC)(HDC, LPDIRECTDRAWSURFACE7*) override { return E_NOTIMPL; }
@@ -199,6 +254,7 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
 
  private:
   int driver_;
+  bool cooperating_ = false;
 };
 
 HRESULT WINAPI FakeEnumerateDrivers(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
@@ -224,6 +280,12 @@ HRESULT WINAPI FakeCreateDirectDraw(GUID* guid, LPVOID* out, REFIID iid, IUnknow
   if (out == nullptr) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   int index = system.currentDriver;
+  // Outside the enumeration (the report's rendering check), the GUID names the driver.
+  for (size_t i = 0; index < 0 && i < system.drivers.size(); ++i) {
+    GUID known = FakeDriverGuid(static_cast<int>(i));
+    if (system.drivers[i].primary ? guid == nullptr : guid != nullptr && IsEqualGUID(*guid, known))
+      index = static_cast<int>(i);
+  }
   if (index < 0 || outer != nullptr || !IsEqualGUID(iid, IID_IDirectDraw7)) {
     ++system.guidMismatches;
     return DDERR_INVALIDPARAMS;

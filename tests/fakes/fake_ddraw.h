@@ -28,6 +28,7 @@ struct FakeDevice {
   DWORD devCaps;       // D3DDEVCAPS_HWRASTERIZATION for a hardware device
   DWORD renderDepths;  // DDBD_16 | DDBD_24 | DDBD_32
   WORD maxTextures;    // wMaxSimultaneousTextures
+  HRESULT createResult = D3D_OK;  // IDirect3D7::CreateDevice for it
 };
 
 struct FakeDriver {
@@ -42,6 +43,7 @@ struct FakeDriver {
   HRESULT capsResult = DD_OK;     // GetCaps
   HRESULT modesResult = DD_OK;    // EnumDisplayModes
   HRESULT devicesResult = D3D_OK; // EnumDevices
+  HRESULT surfaceResult = DD_OK;  // CreateSurface
 };
 
 // Shorthands for the scripts.
@@ -88,7 +90,10 @@ class FakeDisplaySystem {
   int guidMismatches = 0;  // DirectDrawCreateEx asked for another driver than offered
   int wrongCapsSizes = 0;  // GetCaps records whose dwSize was not 380
   int wrongModeRequests = 0;  // EnumDisplayModes with flags or a description to match
-  std::vector<std::string> releaseOrder;  // "ddraw" / "d3d", as released to zero
+  std::vector<std::string> releaseOrder;  // "ddraw" / "d3d" / "surface" / "device", as released to zero
+  // Calls that would change the desktop: a cooperative level other than the
+  // normal one without a window, SetDisplayMode, a primary surface.
+  int desktopChanges = 0;
 
   // COM objects whose reference count is still above zero, and Release calls on
   // objects already at zero.

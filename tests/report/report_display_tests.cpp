@@ -103,9 +103,12 @@ TEST(ReportDisplayTest, ADeviceWhoseModesFindNoMemoryIsToldSo) {
   EXPECT_EQ(std::vector<std::string>{"D 3 -1"}, told.events);
 }
 
+char Problem[1024];
+void DisplaySections(ReportText& report) { ReportDisplay(report, Problem, sizeof Problem); }
+
 class ReportFileTest : public ReportSectionTest {
  protected:
-  std::string Report() { return ReportSectionTest::Report(ReportDisplay); }
+  std::string Report() { return ReportSectionTest::Report(DisplaySections); }
 };
 
 TEST_F(ReportFileTest, TheDisplaySectionsSayEachVerdictAndCorrectionInWords) {
@@ -142,6 +145,32 @@ TEST_F(ReportFileTest, TheDisplaySectionsSayEachVerdictAndCorrectionInWords) {
   ASSERT_TRUE(ReadFileBytes(folder_.File("config\\graphic.cfg"), after));
   EXPECT_EQ(stored, after);
   EXPECT_EQ(2, folder_.EntryCount()) << "config and the report, nothing else";
+}
+
+// Each listed device made as the game makes it: the step that failed is told,
+// every object is released once, and the desktop is left alone.
+TEST_F(ReportFileTest, EachDeviceIsTriedAndItsFailingStepTold) {
+  FakeDisplaySystem machine({PrimaryDriver("P", Desktop(), {HardwareDevice("Draws"), HardwareDevice("NoDevice")}),
+                             SecondaryDriver("NoSurface", Desktop(), {HardwareDevice("S")})});
+  machine.drivers[0].devices[1].createResult = D3DERR_INVALID_DEVICE;
+  machine.drivers[1].surfaceResult = DDERR_OUTOFVIDEOMEMORY;
+  std::string text = Report();
+  for (const char* line : {"\r\n  row 0 \"Draws\": renders: yes\r\n",
+                           "\r\n  row 1 \"NoDevice\": renders: no: CreateDevice failed: 0x887602C1",
+                           "\r\n  row 2 \"NoSurface\": renders: no: CreateSurface (64 x 64 off-screen 3D surface) failed: 0x8876017C"})
+    EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
+  EXPECT_STREQ("", Problem);
+  EXPECT_EQ(0, machine.LiveObjects());
+  EXPECT_EQ(0, machine.OverReleases());
+  EXPECT_EQ(0, machine.desktopChanges);
+  EXPECT_EQ(0, machine.guidMismatches);
+
+  // Nothing draws: the report is to open with the sentence that says so.
+  machine.drivers[0].devices[0].createResult = DDERR_GENERIC;
+  Report();
+  EXPECT_EQ(0u, std::string(Problem).rfind("3D rendering does not work on this system: none of the listed 3D devices", 0))
+      << Problem;
+  EXPECT_EQ(0, machine.LiveObjects());
 }
 
 TEST_F(ReportFileTest, AMissingDirectDrawIsALineNotAMessage) {
