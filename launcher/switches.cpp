@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "program/dialog_font.h"
+
 namespace {
 
 // Longer than any switch; a longer word is none.
@@ -99,5 +101,5 @@ StartSwitch ParseStartSwitch(const char* commandLine) {
 }
 
 void ShowSwitchHelp() {
-  MessageBoxW(nullptr, kHelpText, kHelpCaption, MB_OK | MB_ICONINFORMATION);
+  ShowMessageBox(nullptr, kHelpText, kHelpCaption, MB_OK | MB_ICONINFORMATION);
 }
