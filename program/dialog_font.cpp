@@ -317,15 +317,25 @@ void RefontMessageBox(HWND box) {
   if (messageFont.created == nullptr) return;
   wchar_t shown[kTextCapacity];
   GetWindowTextW(text, shown, kTextCapacity);
+  // Places relative to the box through the window tree: the box may not have
+  // reached its place on the screen yet.
   RECT place;
-  GetWindowRect(text, &place);
-  MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&place), 2);
+  GetClientRect(text, &place);
+  MapWindowPoints(text, box, reinterpret_cast<POINT*>(&place), 2);
   int width = place.right - place.left;
   int height = place.bottom - place.top;
-  RECT needed = {0, 0, width, 0};
+  // Lines as they are written, as long as they fit in three quarters of the
+  // screen; a longer one wraps there.
+  const UINT measure = DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX;
+  int widest = GetSystemMetrics(SM_CXSCREEN) * 3 / 4;
+  RECT needed = {0, 0, 0, 0};
   HDC dc = GetDC(text);
   HGDIOBJ previous = SelectObject(dc, messageFont.created);
-  DrawTextW(dc, shown, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  DrawTextW(dc, shown, -1, &needed, measure);
+  if (needed.right > widest) {
+    needed = {0, 0, width > widest ? width : widest, 0};
+    DrawTextW(dc, shown, -1, &needed, measure | DT_WORDBREAK);
+  }
   SelectObject(dc, previous);
   ReleaseDC(text, dc);
   int growX = needed.right > width ? needed.right - width : 0;
@@ -339,10 +349,9 @@ void RefontMessageBox(HWND box) {
       wchar_t className[16] = L"";
       GetClassNameW(child, className, 16);
       if (lstrcmpiW(className, L"Button") != 0) continue;
-      RECT button;
-      GetWindowRect(child, &button);
-      MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&button), 2);
-      SetWindowPos(child, nullptr, button.left + growX / 2, button.top + growY, 0, 0,
+      POINT button = {0, 0};
+      MapWindowPoints(child, box, &button, 1);
+      SetWindowPos(child, nullptr, button.x + growX / 2, button.y + growY, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     RECT frame;
@@ -354,12 +363,14 @@ void RefontMessageBox(HWND box) {
   InvalidateRect(text, nullptr, TRUE);
 }
 
+// Acts once the box has answered WM_INITDIALOG: by then it has placed its
+// text and buttons (it may be activated before it has placed them all).
 LRESULT CALLBACK WatchMessageBox(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    HWND window = reinterpret_cast<HWND>(wParam);
+  const CWPRETSTRUCT* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && message->message == WM_INITDIALOG) {
     wchar_t className[16] = L"";
-    GetClassNameW(window, className, 16);
-    if (std::wcscmp(className, L"#32770") == 0) RefontMessageBox(window);
+    GetClassNameW(message->hwnd, className, 16);
+    if (std::wcscmp(className, L"#32770") == 0) RefontMessageBox(message->hwnd);
   }
   return CallNextHookEx(messageFont.hook, code, wParam, lParam);
 }
@@ -407,7 +418,7 @@ int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT
   messageFont.font.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(messageFont.font.lfFaceName, search.realized[chosen], LF_FACESIZE);
   messageFont.created = nullptr;
-  messageFont.hook = SetWindowsHookExW(WH_CBT, WatchMessageBox, nullptr, GetCurrentThreadId());
+  messageFont.hook = SetWindowsHookExW(WH_CALLWNDPROCRET, WatchMessageBox, nullptr, GetCurrentThreadId());
   int result = MessageBoxW(owner, text, caption, type);
   if (messageFont.hook != nullptr) UnhookWindowsHookEx(messageFont.hook);
   messageFont.hook = nullptr;
