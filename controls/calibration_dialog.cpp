@@ -6,6 +6,7 @@
 #include "controls/control_settings_file.h"
 #include "controls/input_manager.h"
 #include "controls/input_tables.h"
+#include "program/dialog_font.h"
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
 
@@ -250,8 +251,8 @@ INT_PTR CalibrateFunction(HWND controlDialog, int buttonId) {
   CalibrationState.rawMinimum = function->group->calibMin;
   CalibrationState.rawMaximum = function->group->calibMax;
 
-  INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CALIBRATION),
-                                   controlDialog, CalibrationDialogProc, 0);
+  INT_PTR result = ShowProgramDialog(ProgramInstance, IDD_CALIBRATION, controlDialog,
+                                     CalibrationDialogProc, 0);
   if (result != 1) return result;
   function->group->calibMin = CalibrationState.rawMinimum;
   function->group->calibMax = CalibrationState.rawMaximum;

@@ -8,6 +8,7 @@
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_file.h"
 #include "program/cp932_text.h"
+#include "program/dialog_font.h"
 #include "program/program_directory.h"
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
@@ -534,9 +535,10 @@ INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wPa
 
 INT_PTR RunControlSettings(HWND owner) {
   PrepareControlSettings();
-  // A Unicode dialog, so the template's Hangul shows on any system code page.
-  INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONTROL_SETTINGS),
-                                   owner, ControlSettingsDialogProc, 0);
+  // A Unicode dialog, so the template's Hangul shows on any system code page,
+  // in a face that has its glyphs.
+  INT_PTR result = ShowProgramDialog(ProgramInstance, IDD_CONTROL_SETTINGS, owner,
+                                     ControlSettingsDialogProc, 0);
   if (result == 1 &&
       !SaveControlSettings(ProgramPath(kControlSettingsFile), ControlSettings)) {
     ShowErrorMessage(nullptr, kSaveFailedMessage);

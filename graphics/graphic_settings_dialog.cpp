@@ -7,6 +7,7 @@
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_file.h"
 #include "program/cp932_text.h"
+#include "program/dialog_font.h"
 #include "program/program_directory.h"
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
@@ -230,9 +231,10 @@ void RunGraphicSettings(HWND owner) {
     return;
   }
   CurrentDeviceRow = GraphicSettings.device;
-  // A Unicode dialog, so the template's Hangul shows on every system locale.
-  INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_GRAPHIC_SETTINGS), owner,
-                                   GraphicSettingsDialogProc, 0);
+  // A Unicode dialog, so the template's Hangul shows on every system locale,
+  // in a face that has its glyphs.
+  INT_PTR result = ShowProgramDialog(ProgramInstance, IDD_GRAPHIC_SETTINGS, owner,
+                                     GraphicSettingsDialogProc, 0);
   if (result == 1 && !SaveGraphicSettings(ProgramPath(kGraphicSettingsFile)))
     ShowErrorMessage(nullptr, kGraphicSaveFailedMessage);
   // The mode arrays are not needed once the run is over.

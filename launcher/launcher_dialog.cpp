@@ -3,6 +3,7 @@
 #include "controls/control_settings_dialog.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "launcher/launcher.h"
+#include "program/dialog_font.h"
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
 
@@ -40,10 +41,10 @@ void OnLauncherCommand(HWND dialog, WORD id) {
 // The launcher exchanges no text with its controls, so it is created as a
 // Unicode dialog: its Hangul then shows on every system locale, where an ANSI
 // dialog would pass the template's texts through the system code page and show
-// question marks on a Japanese or Western system.
+// question marks on a Japanese or Western system. Its font is the first the
+// process needs, so this is where the check for a face with Hangul runs.
 INT_PTR ShowLauncher(HINSTANCE instance) {
-  return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_LAUNCHER), nullptr,
-                         LauncherDialogProc, 0);
+  return ShowProgramDialog(instance, IDD_LAUNCHER, nullptr, LauncherDialogProc, 0);
 }
 
 // Answers FALSE to everything, WM_INITDIALOG included, so the dialog manager keeps

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "program/dialog_font.h"
+
 namespace {
 
 struct SwitchName {
@@ -63,5 +65,5 @@ StartSwitch ParseStartSwitch(int argc, const char* const* argv) {
 }
 
 void ShowSwitchHelp() {
-  MessageBoxW(nullptr, kHelpText, kHelpCaption, MB_OK | MB_ICONINFORMATION);
+  ShowMessageBox(nullptr, kHelpText, kHelpCaption, MB_OK | MB_ICONINFORMATION);
 }

@@ -1,4 +1,5 @@
 #include "program/cp932_text.h"
+#include "program/dialog_font.h"
 
 #include <cstring>
 
@@ -43,7 +44,7 @@ int ShowErrorMessage(HWND owner, const char* text) {
     // still better than an empty box.
     return MessageBoxA(owner, text, "Error", MB_OK);
   }
-  return MessageBoxW(owner, shown, L"Error", MB_OK);
+  return ShowMessageBox(owner, shown, L"Error", MB_OK);
 }
 
 LRESULT AddCp932ListRow(HWND dialog, int controlId, const char* text) {

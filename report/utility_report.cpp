@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "program/dialog_font.h"
 #include "program/program_directory.h"
 #include "program/program_instance.h"
 #include "report/report_sections.h"
@@ -128,6 +129,38 @@ void ReportLocale(ReportText& report) {
              country[0] != '\0' ? "-" : "", country);
 }
 
+// The face names in UTF-8, as the report is written.
+const char* FaceText(const wchar_t* face, char* out, int size) {
+  if (WideCharToMultiByte(CP_UTF8, 0, face, -1, out, size, nullptr, nullptr) == 0) out[0] = '\0';
+  return out;
+}
+
+// Which face the dialogs draw with and whether it has a glyph for every
+// character of their texts: where it lacks some, a player sees empty boxes,
+// and a font with Hangul and kana is what to install.
+void ReportDialogFont(ReportText& report) {
+  DialogFontFacts facts;
+  DescribeDialogFont(ProgramInstance, facts);
+  char asked[4 * LF_FACESIZE], realized[4 * LF_FACESIZE], used[4 * LF_FACESIZE];
+  FaceText(facts.asked, asked, sizeof asked);
+  FaceText(facts.realized, realized, sizeof realized);
+  FaceText(facts.used, used, sizeof used);
+  if (facts.characters == 0) {
+    ReportLine(report, "Dialog font: unknown (the dialog templates could not be read)");
+    return;
+  }
+  ReportLine(report, "Dialog font: the dialogs ask for \"%s\"; this system gives \"%s\", which "
+             "lacks %d of their %d characters", asked, realized, facts.missingRealized,
+             facts.characters);
+  if (std::strcmp(used, realized) != 0)
+    ReportLine(report, "Dialog font: they use \"%s\" instead, which lacks %d", used,
+               facts.missingUsed);
+  if (facts.missingUsed > 0)
+    ReportLine(report, "Dialog font: %d characters show as empty boxes: install a font with "
+               "Hangul and Japanese (on Debian or Ubuntu: fonts-nanum and fonts-ipafont-gothic, "
+               "or fonts-noto-cjk)", facts.missingUsed);
+}
+
 void ReportWindows(ReportText& report) {
   OSVERSIONINFOA version;
   std::memset(&version, 0, sizeof version);
@@ -178,6 +211,7 @@ void ReportUtility(ReportText& report) {
   ReportPaths(report);
   ReportConfigFolder(report);
   ReportLocale(report);
+  ReportDialogFont(report);
   ReportWindows(report);
   ReportLine(report, "%s", "");
 }

@@ -44,15 +44,18 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   install_missing g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
 fi
 
-# Hangul in the dialogs needs a Korean locale for the Wine process.
-if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$'; then
-  echo "bootstrap: generating the ko_KR.UTF-8 locale"
-  if [ -f /etc/locale.gen ]; then
-    "${sudo_cmd[@]}" sed -i 's/^# *\(ko_KR.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^ko_KR.UTF-8 UTF-8' /etc/locale.gen || echo 'ko_KR.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
-    "${sudo_cmd[@]}" locale-gen >/dev/null
-  else
-    "${sudo_cmd[@]}" localedef -i ko_KR -f UTF-8 ko_KR.UTF-8
+# The readable-texts test runs the dialogs under a Korean and an English locale
+# (the utility itself needs neither: it finds a face with Hangul on any locale).
+for wanted in ko_KR en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8$"; then
+    echo "bootstrap: generating the $wanted.UTF-8 locale"
+    if [ -f /etc/locale.gen ]; then
+      "${sudo_cmd[@]}" sed -i "s/^# *\($wanted.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+      grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+      "${sudo_cmd[@]}" locale-gen >/dev/null
+    else
+      "${sudo_cmd[@]}" localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
+    fi
   fi
-fi
+done
 echo "bootstrap: all packages present"
