@@ -39,9 +39,11 @@ install_missing() {
 install_missing "${pkgs[@]}"
 
 # A kernel that runs no 32-bit code cannot start the 32-bit Wine: the tests are
-# then built for x86_64 and run under 64-bit Wine (scripts/build.sh).
+# then built for x86_64 and run under 64-bit Wine (scripts/build.sh), whose
+# Direct3D renders with the 64-bit OpenGL.
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  install_missing g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+  install_missing g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 \
+    libgl1 libgl1-mesa-dri libglx-mesa0
 fi
 
 # The readable-texts test runs the dialogs under a Korean and an English locale
