@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The exe must run on a bare Windows (or Wine) install and start at once: it
-# imports only kernel32, user32, comctl32 and msvcrt, and it stays under 256 KB.
+# imports only kernel32, user32, gdi32, comctl32 and msvcrt, and it stays under 256 KB.
 set -euo pipefail
 exe=$1
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
@@ -39,7 +39,9 @@ fi
 # DirectDraw and DirectInput are loaded when a settings run first needs them:
 # imported, they (and under Wine the 3D runtime behind them) would load before
 # the launcher shows, and a missing one would stop the program from starting.
-allowed=" kernel32.dll user32.dll comctl32.dll msvcrt.dll "
+# gdi32 (the dialogs' font check) is part of every system and loaded by user32
+# before the program's own code runs, so importing it costs nothing at start.
+allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll msvcrt.dll "
 for dll in "${dlls[@]}"; do
   if [[ "$allowed" != *" $dll "* ]]; then
     echo "FAIL: imports $dll; only$allowed are imported at start"
