@@ -631,6 +631,8 @@ TEST_F(ControlDialogTest, TheKeyboardRowNeitherPollsNorDetects) {
   EXPECT_EQ(0, DetectMovedAxis());
 }
 
+// Nothing is detected while the reads fail, and the first good read after them
+// is the new rest: a wheel that was pulled out comes back resting anywhere.
 TEST_F(ControlDialogTest, AFailedPollLeavesDetectionOnTheLastGoodState) {
   AddWheel("Wheel");
   HWND dialog = Open();
@@ -644,7 +646,10 @@ TEST_F(ControlDialogTest, AFailedPollLeavesDetectionOnTheLastGoodState) {
   EXPECT_EQ(27, Selection(dialog, IDC_CONTROL_VIEWUP));
   wheel.readAfterScript = DI_OK;
   Tick(dialog);
-  EXPECT_EQ(1, Selection(dialog, IDC_CONTROL_VIEWUP));
+  EXPECT_EQ(27, Selection(dialog, IDC_CONTROL_VIEWUP));
+  wheel.state.lX = 0;
+  Tick(dialog);
+  EXPECT_EQ(2, Selection(dialog, IDC_CONTROL_VIEWUP));
 }
 
 TEST_F(ControlDialogTest, DetectionTargetFollowsTheRealFocus) {

@@ -291,25 +291,6 @@ TEST_F(DeviceChangeTest, AControllerBackUnderANewGuidTakesBackItsOwnRow) {
   ExpectEveryObjectReleasedOnce("after closing");
 }
 
-// The accelerator list has the focus with the pedal resting at -1000; the wheel
-// is pulled out and comes back with the pedal centred. That is its new rest.
-TEST_F(DeviceChangeTest, AControllerBackInAnotherPositionIsNoMove) {
-  FakeJoystick& wheel = AddWheel("Wheel");
-  wheel.state.lY = -1000;
-  HWND dialog = OpenControlDialog();
-  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
-  Tick(dialog);
-  FocusList(dialog, IDC_CONTROL_ACCELE);
-  const int accele = Selection(dialog, IDC_CONTROL_ACCELE);
-  UnplugFakeJoystick(wheel);
-  Tick(dialog);
-  wheel.state.lY = 0;
-  PlugFakeJoystick(wheel);
-  Tick(dialog);
-  EXPECT_EQ(accele, Selection(dialog, IDC_CONTROL_ACCELE));
-  DestroyWindow(dialog);
-}
-
 // In play, modal: a change while calibrating is applied when the calibration
 // closes, and the calibration's ticks on a controller pulled out show its last
 // good state.
