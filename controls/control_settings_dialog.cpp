@@ -533,7 +533,8 @@ INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wPa
   }
 }
 
-INT_PTR RunControlSettings(HWND owner) {
+INT_PTR RunControlSettings(HWND owner, bool* saveFailed) {
+  if (saveFailed != nullptr) *saveFailed = false;
   PrepareControlSettings();
   // A Unicode dialog, so the template's Hangul shows on any system code page,
   // in a face that has its glyphs.
@@ -542,6 +543,7 @@ INT_PTR RunControlSettings(HWND owner) {
   if (result == 1 &&
       !SaveControlSettings(ProgramPath(kControlSettingsFile), ControlSettings)) {
     ShowErrorMessage(nullptr, kSaveFailedMessage);
+    if (saveFailed != nullptr) *saveFailed = true;
   }
   return result;
 }

@@ -66,8 +66,9 @@ RestoredDevice ChooseRestoredDevice(const ControlSettingsRecord& settings, bool 
 
 // The whole controls run: prepare config\input.cfg, show the dialog owned by
 // `owner`, save on OK (a failed save is reported). Returns the dialog's result:
-// 1 OK, 0 Cancel, -1 when the input devices could not be set up.
-INT_PTR RunControlSettings(HWND owner);
+// 1 OK, 0 Cancel, -1 when the input devices could not be set up. saveFailed,
+// when given, is set to whether OK's save failed: the result is 1 either way.
+INT_PTR RunControlSettings(HWND owner, bool* saveFailed = nullptr);
 
 // Procedure of template 101.
 INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam,

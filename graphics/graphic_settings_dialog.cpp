@@ -224,7 +224,8 @@ INT_PTR CALLBACK GraphicSettingsDialogProc(HWND dialog, UINT message, WPARAM wPa
   }
 }
 
-void RunGraphicSettings(HWND owner) {
+void RunGraphicSettings(HWND owner, bool* saveFailed) {
+  if (saveFailed != nullptr) *saveFailed = false;
   CurrentDeviceRow = -1;
   if (!LoadGraphicSettings(owner, ProgramPath(kGraphicSettingsFile), GraphicSettings)) {
     ReleaseDisplayDevices();
@@ -235,8 +236,10 @@ void RunGraphicSettings(HWND owner) {
   // in a face that has its glyphs.
   INT_PTR result = ShowProgramDialog(ProgramInstance, IDD_GRAPHIC_SETTINGS, owner,
                                      GraphicSettingsDialogProc, 0);
-  if (result == 1 && !SaveGraphicSettings(ProgramPath(kGraphicSettingsFile)))
+  if (result == 1 && !SaveGraphicSettings(ProgramPath(kGraphicSettingsFile))) {
     ShowErrorMessage(nullptr, kGraphicSaveFailedMessage);
+    if (saveFailed != nullptr) *saveFailed = true;
+  }
   // The mode arrays are not needed once the run is over.
   ReleaseDisplayDevices();
 }

@@ -27,7 +27,9 @@ extern const char kGraphicSaveFailedMessage[];
 
 // The whole graphics run: load and resolve "config\graphic.cfg", show the dialog
 // owned by owner, save on OK. Nothing is written after Cancel or a failed load.
-void RunGraphicSettings(HWND owner);
+// saveFailed, when given, is set to whether OK's save failed (and was reported):
+// a game launcher that started the run alone learns it from the exit code.
+void RunGraphicSettings(HWND owner, bool* saveFailed = nullptr);
 
 INT_PTR CALLBACK GraphicSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                            LPARAM lParam);

@@ -12,7 +12,8 @@ void SettleProgramDirectory();
 // directory, make sure "config" exists beside the executable, then do what the
 // command line's switch asks (the report, one settings run alone, the help) or,
 // without one, show the launcher until it is closed. Returns the process exit
-// code: 0, or 1 when the report could not be written.
+// code: 1 when the report, or the save of /graphics' or /controls' run, could
+// not be written; 0 otherwise (a run cancelled included).
 int RunStartUp(HINSTANCE instance, int argc, const char* const* argv);
 
 // Shows the launcher (template 106) as a modal dialog with no owner and returns

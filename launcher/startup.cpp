@@ -39,13 +39,18 @@ int RunStartUp(HINSTANCE instance, int argc, const char* const* argv) {
   switch (ParseStartSwitch(argc, argv)) {
     case StartSwitch::kReport:
       return RunReport();
-    case StartSwitch::kGraphics:
-      // The run alone, owned by no window: OK saves as from the launcher.
-      RunGraphicSettings(nullptr);
-      return 0;
-    case StartSwitch::kControls:
-      RunControlSettings(nullptr);
-      return 0;
+    case StartSwitch::kGraphics: {
+      // The run alone, owned by no window: OK saves as from the launcher. The
+      // exit code tells a game launcher whether that save failed.
+      bool saveFailed = false;
+      RunGraphicSettings(nullptr, &saveFailed);
+      return saveFailed ? 1 : 0;
+    }
+    case StartSwitch::kControls: {
+      bool saveFailed = false;
+      RunControlSettings(nullptr, &saveFailed);
+      return saveFailed ? 1 : 0;
+    }
     case StartSwitch::kHelp:
       ShowSwitchHelp();
       return 0;

@@ -41,17 +41,17 @@ const wchar_t kHelpText[] =
     L"    이 PC에 대한 보고서를 config\\report.txt 에 기록합니다.\n"
     L"    Writes a report on this PC to config\\report.txt.\n"
     L"/graphics\n"
-    L"    런처 없이 그래픽 설정만 엽니다.\n"
-    L"    Opens the graphic settings alone, without the launcher.\n"
+    L"    첫 화면 없이 그래픽 설정만 엽니다.\n"
+    L"    Opens the graphic settings alone, without the first window.\n"
     L"/controls\n"
-    L"    런처 없이 컨트롤 설정만 엽니다.\n"
-    L"    Opens the control settings alone, without the launcher.\n"
+    L"    첫 화면 없이 컨트롤 설정만 엽니다.\n"
+    L"    Opens the control settings alone, without the first window.\n"
     L"/?\n"
     L"    이 도움말을 표시합니다.\n"
     L"    Shows this help.\n"
     L"\n"
-    L"스위치가 없으면 런처가 열립니다. \"/\" 대신 \"-\" 도 됩니다.\n"
-    L"Without a switch, the launcher opens. \"-\" works as \"/\".";
+    L"스위치가 없으면 첫 화면이 열립니다. \"/\" 대신 \"-\" 도 됩니다.\n"
+    L"Without a switch, the first window opens. \"-\" works as \"/\".";
 
 }  // namespace
 
