@@ -214,6 +214,8 @@ BOOL WINAPI AddDisplayDriver(GUID* driverGuid, LPSTR description, LPSTR driverNa
     if (FAILED(enumerated)) TellFailure(kCallEnumDevices, enumerated);
   }
   FreeModes(shared);
+  if (DisplayObserver != nullptr && DisplayObserver->driverDone != nullptr)
+    DisplayObserver->driverDone(DisplayObserver->context, directDraw, direct3D);
 
   // The DirectDraw object first, then the Direct3D interface taken from it.
   directDraw->Release();

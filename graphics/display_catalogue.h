@@ -85,7 +85,7 @@ enum DisplayDeviceVerdict {
 };
 
 // Someone who wants to see each decision as the catalogue makes it (the
-// utility's report). Every member must be set. While DisplayObserver is null,
+// utility's report). Every member but driverDone must be set. While DisplayObserver is null,
 // which it is but for the report, nothing is called and the build is exactly
 // the graphics run's; while it is set, the enumeration goes on past the 16th
 // device, so that the devices beyond the limit are judged and told too, and the
@@ -105,6 +105,10 @@ struct DisplayCatalogueObserver {
   // row when accepted, else -1.
   void (*deviceJudged)(void* context, const char* deviceName, DisplayDeviceVerdict verdict,
                        int32_t row);
+  // May be null. The driver's DirectDraw object and its Direct3D interface once
+  // its devices are judged, just before the catalogue releases them; whatever
+  // it makes on them it releases before it returns.
+  void (*driverDone)(void* context, IDirectDraw7* directDraw, IDirect3D7* direct3D);
 };
 extern const DisplayCatalogueObserver* DisplayObserver;
 

@@ -15,16 +15,36 @@
 
 namespace {
 
+// The steps the game takes to draw with a device, in order; the first that
+// fails is the one told.
+enum RenderStep { kStepCooperativeLevel, kStepCreateSurface, kStepCreateDevice, kRenderSteps };
+const char* const kRenderStepNames[kRenderSteps] = {
+    "SetCooperativeLevel (normal, no window)", "CreateSurface (64 x 64 off-screen 3D surface)",
+    "CreateDevice"};
+
+// The side of the small surface the device is made on.
+constexpr DWORD kTrialSurfaceSide = 64;
+
+struct RenderTrial {
+  int failedStep;  // kRenderSteps when the device was created
+  HRESULT result;
+};
+
 struct DisplayWatch {
   ReportText* report;
   int drivers;
   bool enumerationFailed;
+  int32_t driverFirstRow;  // the catalogue's first row for the current driver
+  // Each listed device made as the game makes it, while its driver is open.
+  bool tried[kDisplayDeviceCapacity];
+  RenderTrial trials[kDisplayDeviceCapacity];
 };
 
 void OnDriverOffered(void* context, const GUID* guid, const char* description,
                      const char* driverName) {
   DisplayWatch& watch = *static_cast<DisplayWatch*>(context);
   ++watch.drivers;
+  watch.driverFirstRow = DisplayDeviceCatalogue.count;
   char shownDescription[kShownTextSize], shownName[kShownTextSize];
   ShowText(description, CP_ACP, true, shownDescription, sizeof shownDescription);
   ShowText(driverName, CP_ACP, true, shownName, sizeof shownName);
@@ -120,28 +140,6 @@ void OnDeviceJudged(void* context, const char* deviceName, DisplayDeviceVerdict 
 
 // ---- Rendering, tried as the game starts -------------------------------------
 
-// The steps the game takes to draw with a device, in order; the first that
-// fails is the one told.
-enum RenderStep {
-  kStepCreateDirectDraw,
-  kStepCooperativeLevel,
-  kStepQueryDirect3D,
-  kStepCreateSurface,
-  kStepCreateDevice,
-  kRenderSteps
-};
-const char* const kRenderStepNames[kRenderSteps] = {
-    "DirectDrawCreateEx", "SetCooperativeLevel (normal, no window)",
-    "QueryInterface for IDirect3D7", "CreateSurface (64 x 64 off-screen 3D surface)",
-    "CreateDevice"};
-
-// The side of the small surface the device is made on.
-constexpr DWORD kTrialSurfaceSide = 64;
-
-struct RenderTrial {
-  int failedStep;  // kRenderSteps when the device was created
-  HRESULT result;
-};
 
 // The pixel format the device draws in: the one of its modes whose depth is the
 // desktop's, so the surface is what a window of the desktop would hold, else
@@ -158,51 +156,51 @@ const DDPIXELFORMAT& TrialPixelFormat(IDirectDraw7* directDraw, const DisplayDev
   return entry.modes[0].ddpfPixelFormat;
 }
 
-// Creates the entry's 3D device on an off-screen surface of its own driver, as
-// the game does before it draws anything, and releases all of it again in
-// reverse order. The cooperative level is the normal one, with no window, so no
-// display mode changes and nothing is shown.
-RenderTrial TryRendering(const DisplayDeviceEntry& entry) {
-  RenderTrial trial = {kStepCreateDirectDraw, S_OK};
-  IDirectDraw7* directDraw = nullptr;
-  IDirect3D7* direct3D = nullptr;
+// Creates the entry's 3D device on an off-screen surface of its driver, as the
+// game does before it draws anything, and releases both again in reverse order.
+RenderTrial TryRendering(IDirectDraw7* directDraw, IDirect3D7* direct3D,
+                         const DisplayDeviceEntry& entry) {
+  RenderTrial trial = {kStepCreateSurface, S_OK};
   IDirectDrawSurface7* surface = nullptr;
   IDirect3DDevice7* device = nullptr;
-  HRESULT& result = trial.result;
-  result = DisplayPlatformCalls.createDirectDraw(
-      entry.driverGuidRef, reinterpret_cast<LPVOID*>(&directDraw), IID_IDirectDraw7, nullptr);
-  if (SUCCEEDED(result) && directDraw != nullptr) {
-    trial.failedStep = kStepCooperativeLevel;
-    result = directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
-    if (SUCCEEDED(result)) {
-      trial.failedStep = kStepQueryDirect3D;
-      result = directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D));
-    }
-    if (SUCCEEDED(result) && direct3D != nullptr) {
-      trial.failedStep = kStepCreateSurface;
-      DDSURFACEDESC2 desc;
-      std::memset(&desc, 0, sizeof desc);
-      desc.dwSize = sizeof desc;
-      desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-      desc.dwWidth = desc.dwHeight = kTrialSurfaceSide;
-      // Video memory: the listed devices all rasterise in hardware.
-      desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
-      desc.ddpfPixelFormat = TrialPixelFormat(directDraw, entry);
-      result = directDraw->CreateSurface(&desc, &surface, nullptr);
-    }
-    if (SUCCEEDED(result) && surface != nullptr) {
-      trial.failedStep = kStepCreateDevice;
-      result = direct3D->CreateDevice(entry.deviceGuid, surface, &device);
-      if (SUCCEEDED(result) && device != nullptr) trial.failedStep = kRenderSteps;
-    }
+  DDSURFACEDESC2 desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  desc.dwWidth = desc.dwHeight = kTrialSurfaceSide;
+  // Video memory: the listed devices all rasterise in hardware.
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
+  desc.ddpfPixelFormat = TrialPixelFormat(directDraw, entry);
+  trial.result = directDraw->CreateSurface(&desc, &surface, nullptr);
+  if (SUCCEEDED(trial.result) && surface != nullptr) {
+    trial.failedStep = kStepCreateDevice;
+    trial.result = direct3D->CreateDevice(entry.deviceGuid, surface, &device);
+    if (SUCCEEDED(trial.result) && device != nullptr) trial.failedStep = kRenderSteps;
   }
   // A call that answered success with no object failed all the same.
-  if (trial.failedStep != kRenderSteps && SUCCEEDED(result)) result = E_POINTER;
+  if (trial.failedStep != kRenderSteps && SUCCEEDED(trial.result)) trial.result = E_POINTER;
   if (device != nullptr) device->Release();
   if (surface != nullptr) surface->Release();
-  if (direct3D != nullptr) direct3D->Release();
-  if (directDraw != nullptr) directDraw->Release();
   return trial;
+}
+
+// The devices a driver has just had listed are tried on the catalogue's own
+// DirectDraw object of that driver, at the normal cooperative level with no
+// window, so no display mode changes and nothing is shown. A DirectDraw object
+// of its own for the trials would cost as much again as the enumeration: under
+// Wine each one starts Direct3D's renderer afresh.
+void OnDriverDone(void* context, IDirectDraw7* directDraw, IDirect3D7* direct3D) {
+  DisplayWatch& watch = *static_cast<DisplayWatch*>(context);
+  int32_t end = DisplayDeviceCatalogue.count;
+  if (watch.driverFirstRow >= end) return;
+  HRESULT level = directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
+  for (int32_t row = watch.driverFirstRow; row < end; ++row) {
+    watch.tried[row] = true;
+    if (FAILED(level))
+      watch.trials[row] = RenderTrial{kStepCooperativeLevel, level};
+    else
+      watch.trials[row] = TryRendering(directDraw, direct3D, DisplayDeviceCatalogue.entries[row]);
+  }
 }
 
 // Wine's own ntdll has this function; Windows' has not.
@@ -237,7 +235,7 @@ bool ReadWineRenderer(char* out, DWORD size) {
 
 // Tries every listed device; returns how many render. Says the renderer Wine
 // was told to use, which decides what its Direct3D can do.
-int ReportRendering(ReportText& report, const char* renderer) {
+int ReportRendering(ReportText& report, const DisplayWatch& watch, const char* renderer) {
   if (DisplayDeviceCatalogue.count > 0)
     ReportLine(report, "3D rendering, tried as the game starts (each device made on an off-screen surface, then released):");
   int rendering = 0;
@@ -245,7 +243,11 @@ int ReportRendering(ReportText& report, const char* renderer) {
     const DisplayDeviceEntry& entry = DisplayDeviceCatalogue.entries[row];
     char name[kShownTextSize];
     ShowText(entry.name, CP_ACP, true, name, sizeof name);
-    RenderTrial trial = TryRendering(entry);
+    if (!watch.tried[row]) {
+      ReportLine(report, "  row %ld %s: renders: not tried", static_cast<long>(row), name);
+      continue;
+    }
+    const RenderTrial& trial = watch.trials[row];
     if (trial.failedStep == kRenderSteps) {
       ++rendering;
       ReportLine(report, "  row %ld %s: renders: yes", static_cast<long>(row), name);
@@ -403,9 +405,11 @@ void ReportGraphicFile(ReportText& report, bool catalogueFilled) {
 void ReportDisplay(ReportText& report, char* problem, std::size_t problemSize) {
   problem[0] = '\0';
   ReportLine(report, "== 2. Display ==");
-  DisplayWatch watch = {&report, 0, false};
-  const DisplayCatalogueObserver observer = {&watch, OnDriverOffered, OnCallFailed, OnModesListed,
-                                             OnDeviceJudged};
+  DisplayWatch watch;
+  std::memset(&watch, 0, sizeof watch);
+  watch.report = &report;
+  const DisplayCatalogueObserver observer = {&watch,         OnDriverOffered, OnCallFailed,
+                                             OnModesListed,  OnDeviceJudged,  OnDriverDone};
   DisplayObserver = &observer;
   bool filled = EnumerateDisplayDevices();
   DisplayObserver = nullptr;
@@ -420,7 +424,7 @@ void ReportDisplay(ReportText& report, char* problem, std::size_t problemSize) {
   }
   char renderer[64] = "";
   ReadWineRenderer(renderer, sizeof renderer);
-  if (ReportRendering(report, renderer) == 0)
+  if (ReportRendering(report, watch, renderer) == 0)
     SayRenderingProblem(watch, filled, renderer, problem, problemSize);
   ReportLine(report, "%s", "");
   ReportGraphicFile(report, filled);

@@ -72,7 +72,7 @@ TEST(ReportDisplayTest, TheObserverIsToldEveryVerdictAndFailureAndTheCatalogueSt
 
   FakeDisplaySystem machine(Machine());
   Told told;
-  DisplayCatalogueObserver observer = {&told, Offered, Failed, Modes, Judged};
+  DisplayCatalogueObserver observer = {&told, Offered, Failed, Modes, Judged, nullptr};
   DisplayObserver = &observer;
   EnumerateDisplayDevices();
   DisplayObserver = nullptr;
@@ -96,7 +96,7 @@ TEST(ReportDisplayTest, ADeviceWhoseModesFindNoMemoryIsToldSo) {
   FakeDisplaySystem machine({PrimaryDriver("P", Desktop(), {HardwareDevice("D")})});
   machine.failAllocation = 3;  // two for the driver's modes, one at a time; then the device's
   Told told;
-  DisplayCatalogueObserver observer = {&told, Offered, Failed, Modes, Judged};
+  DisplayCatalogueObserver observer = {&told, Offered, Failed, Modes, Judged, nullptr};
   DisplayObserver = &observer;
   EXPECT_FALSE(EnumerateDisplayDevices());
   DisplayObserver = nullptr;
