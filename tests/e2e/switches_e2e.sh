@@ -36,7 +36,11 @@ doc_first_run() {
 }
 same_as_doc() {  # same_as_doc WHAT NAME
   doc_first_run "$2" >"$work/doc-$2"
-  cmp -s "$work/doc-$2" "$game/config/$2" ||
+  # The depth depends on the Wine that runs the test (the lowest one its
+  # Direct3D offers at that size: 16, or 32 where it offers 32 only), and the
+  # example says so; the check of (a) against the probe holds it to that rule.
+  sed -i '/^COLORDEPTH=/d' "$work/doc-$2"
+  sed '/^COLORDEPTH=/d' "$game/config/$2" | cmp -s "$work/doc-$2" - ||
     fail "$1: settings-files.md's first-run $2 is not what the utility wrote:" \
       "$(cat -A "$game/config/$2")"
 }
