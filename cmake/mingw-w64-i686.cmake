@@ -1,20 +1,3 @@
-# Cross toolchain: 32-bit Windows programs with MinGW-w64 (i686), posix thread model.
-# The posix variants carry std::mutex, which GoogleTest needs; -static keeps every
-# program free of libstdc++, libgcc and winpthread DLLs.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# ctest runs every Windows program under Wine. The top-level project replaces this
-# with a wrapper that gives Wine the build tree's own prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Cross toolchain: the utility, a 32-bit Windows program, and its tests.
+set(VELMORA_MINGW_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -203,11 +203,7 @@ void OnDriverDone(void* context, IDirectDraw7* directDraw, IDirect3D7* direct3D)
   }
 }
 
-// Wine's own ntdll has this function; Windows' has not.
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+bool RunningUnderWine() { return WineFunction("wine_get_version") != nullptr; }
 
 // Wine's Direct3D renderer as its registry sets it (HKCU\Software\Wine\Direct3D,
 // "renderer"): true with the value under Wine, false elsewhere or when unset.

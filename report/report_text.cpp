@@ -253,3 +253,8 @@ const char* DescribeResult(HRESULT result, const char* library, char* out, std::
   }
   return out;
 }
+
+FARPROC WineFunction(const char* name) {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr ? GetProcAddress(ntdll, name) : nullptr;
+}

@@ -56,5 +56,8 @@ const char* ShowWideText(const wchar_t* text, char* out, std::size_t size);
 // value and, where known, its name or the system's words for it. `library`
 // names the DLL a load failure is about (may be null).
 const char* DescribeResult(HRESULT result, const char* library, char* out, std::size_t size);
+// An export of Wine's own ntdll (wine_get_version, say), or null: always null
+// on Windows, whose ntdll has no such function.
+FARPROC WineFunction(const char* name);
 
 #endif

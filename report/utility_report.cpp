@@ -179,8 +179,7 @@ void ReportWindows(ReportText& report) {
   // Wine's own ntdll says which Wine this is; Windows' has no such function.
   typedef const char*(CDECL * WineVersionFunction)();
   typedef void(CDECL * WineHostFunction)(const char** system, const char** release);
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  FARPROC wineVersion = ntdll != nullptr ? GetProcAddress(ntdll, "wine_get_version") : nullptr;
+  FARPROC wineVersion = WineFunction("wine_get_version");
   if (wineVersion == nullptr) {
     ReportLine(report, "Wine: no (not running under Wine)");
     return;
@@ -188,7 +187,7 @@ void ReportWindows(ReportText& report) {
   const char* wine = reinterpret_cast<WineVersionFunction>(reinterpret_cast<void (*)()>(wineVersion))();
   const char* system = nullptr;
   const char* release = nullptr;
-  FARPROC host = GetProcAddress(ntdll, "wine_get_host_version");
+  FARPROC host = WineFunction("wine_get_host_version");
   if (host != nullptr)
     reinterpret_cast<WineHostFunction>(reinterpret_cast<void (*)()>(host))(&system, &release);
   char shown[kShownTextSize];

@@ -38,10 +38,11 @@ install_missing() {
 }
 install_missing "${pkgs[@]}"
 
-# A kernel that runs no 32-bit code cannot start the 32-bit Wine: the tests are
-# then built for x86_64 and run under 64-bit Wine (scripts/build.sh), whose
+# Where the tests are built for x86_64 (a kernel that runs no 32-bit code, see
+# win_test_arch in scripts/build.sh), they run under 64-bit Wine, whose
 # Direct3D renders with the 64-bit OpenGL.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+. "$(dirname "${BASH_SOURCE[0]}")/build.sh"
+if [ "$(win_test_arch)" = x86_64 ]; then
   install_missing g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 \
     libgl1 libgl1-mesa-dri libglx-mesa0
 fi
