@@ -3,12 +3,14 @@
 #include <cstring>
 #include <cwchar>
 
+#include "program/cp932_text.h"
 #include "program/face_choice.h"
+#include "program/interface_language.h"
 
 namespace {
 
-// Longer than the texts of all the templates together (about 700 characters)
-// and than any message.
+// Longer than the texts of one interface's templates and lists together
+// (about 2,000 characters).
 constexpr int kTextCapacity = 4096;
 // Installed faces looked at beyond the system's own picks.
 constexpr int kMaxListedFaces = 64;
@@ -50,15 +52,14 @@ size_t SkipNameOrOrdinal(const BYTE* data, size_t size, size_t offset, const wch
   return 0;
 }
 
-// Where the parts of a dialog template lie, for a DLGTEMPLATE or DLGTEMPLATEEX.
+// Where the parts of a dialog template (DLGTEMPLATE, every template of ours)
+// lie.
 struct TemplateLayout {
   const BYTE* data;
   size_t size;
-  bool extended;
   const wchar_t* caption;
   WORD pointSize;
   size_t faceOffset;  // 0 when the template names no font
-  size_t faceEnd;
   size_t itemsOffset;
   int itemCount;
 };
@@ -69,23 +70,18 @@ bool ReadTemplateLayout(const void* resource, size_t size, TemplateLayout& layou
   layout.data = data;
   layout.size = size;
   if (data == nullptr || size < 18) return false;
-  layout.extended = ReadWord(data, 0) == 1 && ReadWord(data, 2) == 0xFFFF;
-  if (layout.extended && size < 26) return false;
-  DWORD style = ReadDword(data, layout.extended ? 12 : 0);
-  layout.itemCount = ReadWord(data, layout.extended ? 16 : 8);
-  size_t offset = layout.extended ? 26 : 18;
-  offset = SkipNameOrOrdinal(data, size, offset, nullptr);                        // menu
+  DWORD style = ReadDword(data, 0);
+  layout.itemCount = ReadWord(data, 8);
+  size_t offset = SkipNameOrOrdinal(data, size, 18, nullptr);                     // menu
   if (offset != 0) offset = SkipNameOrOrdinal(data, size, offset, nullptr);       // class
   if (offset != 0) offset = SkipNameOrOrdinal(data, size, offset, &layout.caption);
   if (offset == 0) return false;
   if ((style & DS_SETFONT) != 0) {
     if (offset + 2 > size) return false;
     layout.pointSize = ReadWord(data, offset);
-    offset += layout.extended ? 6 : 2;  // the extended form adds weight, italic, charset
-    layout.faceOffset = offset;
-    offset = SkipNameOrOrdinal(data, size, offset, nullptr);
+    layout.faceOffset = offset + 2;
+    offset = SkipNameOrOrdinal(data, size, layout.faceOffset, nullptr);
     if (offset == 0) return false;
-    layout.faceEnd = offset;
   }
   layout.itemsOffset = AlignDword(offset);
   return true;
@@ -112,7 +108,7 @@ void AppendTemplateTexts(const TemplateLayout& layout, TextBuffer& buffer) {
   AppendText(buffer, layout.caption);
   size_t offset = layout.itemsOffset;
   for (int item = 0; item < layout.itemCount; ++item) {
-    offset = AlignDword(offset) + (layout.extended ? 24 : 18);
+    offset = AlignDword(offset) + 18;  // style, extended style, place, size, id
     offset = SkipNameOrOrdinal(layout.data, layout.size, offset, nullptr);  // class
     const wchar_t* title = nullptr;
     if (offset != 0) offset = SkipNameOrOrdinal(layout.data, layout.size, offset, &title);
@@ -122,8 +118,11 @@ void AppendTemplateTexts(const TemplateLayout& layout, TextBuffer& buffer) {
   }
 }
 
+// Template `name` in the chosen interface's language: never the loader's own
+// pick, which on Windows follows the thread's locale.
 bool LoadDialogTemplate(HINSTANCE instance, const wchar_t* name, TemplateLayout& layout) {
-  HRSRC found = FindResourceW(instance, name, reinterpret_cast<LPCWSTR>(RT_DIALOG));
+  HRSRC found = FindResourceExW(instance, reinterpret_cast<LPCWSTR>(RT_DIALOG), name,
+                                InterfaceTemplateLanguage());
   if (found == nullptr) return false;
   HGLOBAL loaded = LoadResource(instance, found);
   const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
@@ -146,10 +145,14 @@ int CountMissingGlyphs(HDC dc, const wchar_t* text, int length) {
   return missing;
 }
 
+// The installed faces with Hangul or kana, listed once per process: a font
+// installed while the utility runs is not looked at.
 struct FaceList {
+  bool listed;
   wchar_t faces[kMaxListedFaces][LF_FACESIZE];
   int count;
 };
+FaceList installedFaces;
 
 int CALLBACK ListFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM list) {
   FaceList& faces = *reinterpret_cast<FaceList*>(list);
@@ -161,28 +164,28 @@ int CALLBACK ListFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM li
   return 1;
 }
 
+const FaceList& InstalledFaces(HDC dc) {
+  if (installedFaces.listed) return installedFaces;
+  installedFaces.listed = true;
+  installedFaces.count = 0;
+  LOGFONTW wanted;
+  std::memset(&wanted, 0, sizeof wanted);
+  wanted.lfCharSet = HANGUL_CHARSET;
+  EnumFontFamiliesExW(dc, &wanted, ListFace, reinterpret_cast<LPARAM>(&installedFaces), 0);
+  wanted.lfCharSet = SHIFTJIS_CHARSET;
+  EnumFontFamiliesExW(dc, &wanted, ListFace, reinterpret_cast<LPARAM>(&installedFaces), 0);
+  return installedFaces;
+}
+
 // The candidates for one choice, measured on one screen DC.
 struct FaceSearch {
   HDC dc;
   LOGFONTW asked;
   const wchar_t* text;
   int length;
-  bool listed;
-  FaceList list;
   wchar_t realized[kPickedCandidates + kMaxListedFaces][LF_FACESIZE];
   int missing[kPickedCandidates + kMaxListedFaces];
 };
-
-void ListInstalledFaces(FaceSearch& search) {
-  search.listed = true;
-  search.list.count = 0;
-  LOGFONTW wanted;
-  std::memset(&wanted, 0, sizeof wanted);
-  wanted.lfCharSet = HANGUL_CHARSET;
-  EnumFontFamiliesExW(search.dc, &wanted, ListFace, reinterpret_cast<LPARAM>(&search.list), 0);
-  wanted.lfCharSet = SHIFTJIS_CHARSET;
-  EnumFontFamiliesExW(search.dc, &wanted, ListFace, reinterpret_cast<LPARAM>(&search.list), 0);
-}
 
 int MeasureCandidate(int index, void* context) {
   FaceSearch& search = *static_cast<FaceSearch*>(context);
@@ -190,9 +193,9 @@ int MeasureCandidate(int index, void* context) {
   if (index == 1) font.lfCharSet = HANGUL_CHARSET;
   if (index == 2) font.lfCharSet = SHIFTJIS_CHARSET;
   if (index >= kPickedCandidates) {
-    if (!search.listed) ListInstalledFaces(search);
-    if (index - kPickedCandidates >= search.list.count) return -1;
-    lstrcpynW(font.lfFaceName, search.list.faces[index - kPickedCandidates], LF_FACESIZE);
+    const FaceList& faces = InstalledFaces(search.dc);
+    if (index - kPickedCandidates >= faces.count) return -1;
+    lstrcpynW(font.lfFaceName, faces.faces[index - kPickedCandidates], LF_FACESIZE);
     font.lfCharSet = DEFAULT_CHARSET;
   }
   HFONT created = CreateFontIndirectW(&font);
@@ -213,7 +216,6 @@ int ChooseFace(FaceSearch& search, const LOGFONTW& asked, const wchar_t* text, i
   search.asked = asked;
   search.text = text;
   search.length = length;
-  search.listed = false;
   search.dc = GetDC(nullptr);
   int chosen = ChooseCoveringFace(kPickedCandidates + kMaxListedFaces, MeasureCandidate, &search);
   ReleaseDC(nullptr, search.dc);
@@ -232,17 +234,21 @@ LOGFONTW TemplateFont(const TemplateLayout& layout) {
   return font;
 }
 
-// The answer for the dialogs, found once per process.
+// The answer for the dialogs of one interface: made when a dialog first needs
+// it, and again only when the interface or the list texts change.
 struct DialogFontChoice {
   bool decided;
+  InterfaceLanguage language;
   DialogFontFacts facts;
   bool replaced;
 };
 DialogFontChoice dialogFont;
 FaceSearch search;
 
+const DialogListTexts* listTexts;
+int listTextCount;
+
 struct TemplateTexts {
-  HINSTANCE instance;
   TextBuffer buffer;
   bool haveFont;
   TemplateLayout first;
@@ -261,16 +267,32 @@ BOOL CALLBACK CollectTemplate(HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR con
   return TRUE;
 }
 
+// Adds every row of the lists the layers above fill from their tables.
+void AppendListTexts(TextBuffer& buffer) {
+  for (int list = 0; list < listTextCount; ++list) {
+    for (int row = 0; row < listTexts[list].count; ++row) {
+      wchar_t shown[MAX_PATH];
+      WideFromCp932(listTexts[list].text(row), shown, MAX_PATH);
+      AppendText(buffer, shown);
+    }
+  }
+}
+
 void DecideDialogFont(HINSTANCE instance) {
-  if (dialogFont.decided) return;
+  InterfaceLanguage language = ProgramInterface().language;
+  if (dialogFont.decided && dialogFont.language == language) return;
   dialogFont.decided = true;
+  dialogFont.language = language;
+  dialogFont.replaced = false;
   DialogFontFacts& facts = dialogFont.facts;
   std::memset(&facts, 0, sizeof facts);
   templateTexts.buffer.length = 0;
+  templateTexts.buffer.text[0] = L'\0';
   templateTexts.haveFont = false;
   EnumResourceNamesW(instance, reinterpret_cast<LPCWSTR>(RT_DIALOG), CollectTemplate,
                      reinterpret_cast<LONG_PTR>(&templateTexts));
   if (!templateTexts.haveFont) return;
+  AppendListTexts(templateTexts.buffer);
   LOGFONTW asked = TemplateFont(templateTexts.first);
   int chosen = ChooseFace(search, asked, templateTexts.buffer.text, templateTexts.buffer.length);
   lstrcpynW(facts.asked, asked.lfFaceName, LF_FACESIZE);
@@ -300,11 +322,11 @@ void* CopyTemplateWithFace(const TemplateLayout& layout, const wchar_t* face) {
 // The message box being shown with a stand-in face (one at a time: it is modal).
 struct MessageFont {
   HHOOK hook;
+  const wchar_t* text;  // what the box shows, the caller's own
   LOGFONTW font;
   HFONT created;
 };
 MessageFont messageFont;
-TextBuffer messageText;
 
 // Gives the message box's text the stand-in font and makes room for it: the
 // text grows to what it needs in that font, the box with it, and the buttons
@@ -315,8 +337,6 @@ void RefontMessageBox(HWND box) {
   if (text == nullptr || messageFont.created != nullptr) return;
   messageFont.created = CreateFontIndirectW(&messageFont.font);
   if (messageFont.created == nullptr) return;
-  wchar_t shown[kTextCapacity];
-  GetWindowTextW(text, shown, kTextCapacity);
   // Places relative to the box through the window tree: the box may not have
   // reached its place on the screen yet.
   RECT place;
@@ -331,10 +351,10 @@ void RefontMessageBox(HWND box) {
   RECT needed = {0, 0, 0, 0};
   HDC dc = GetDC(text);
   HGDIOBJ previous = SelectObject(dc, messageFont.created);
-  DrawTextW(dc, shown, -1, &needed, measure);
+  DrawTextW(dc, messageFont.text, -1, &needed, measure);
   if (needed.right > widest) {
     needed = {0, 0, width > widest ? width : widest, 0};
-    DrawTextW(dc, shown, -1, &needed, measure | DT_WORDBREAK);
+    DrawTextW(dc, messageFont.text, -1, &needed, measure | DT_WORDBREAK);
   }
   SelectObject(dc, previous);
   ReleaseDC(text, dc);
@@ -377,6 +397,12 @@ LRESULT CALLBACK WatchMessageBox(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+void SetDialogListTexts(const DialogListTexts* lists, int count) {
+  listTexts = lists;
+  listTextCount = lists != nullptr && count > 0 ? count : 0;
+  dialogFont.decided = false;
+}
+
 const DLGTEMPLATE* ProgramDialogTemplate(HINSTANCE instance, WORD id, void** copy) {
   *copy = nullptr;
   TemplateLayout layout;
@@ -395,8 +421,7 @@ INT_PTR ShowProgramDialog(HINSTANCE instance, WORD id, HWND owner, DLGPROC proce
                           LPARAM parameter) {
   void* copy = nullptr;
   const DLGTEMPLATE* dialog = ProgramDialogTemplate(instance, id, &copy);
-  if (copy == nullptr)
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(id), owner, procedure, parameter);
+  if (dialog == nullptr) return -1;
   INT_PTR result = DialogBoxIndirectParamW(instance, dialog, owner, procedure, parameter);
   ReleaseDialogTemplate(copy);
   return result;
@@ -406,14 +431,12 @@ int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT
   NONCLIENTMETRICSW metrics;
   std::memset(&metrics, 0, sizeof metrics);
   metrics.cbSize = sizeof metrics;
-  if (messageFont.hook != nullptr ||
+  if (text == nullptr || messageFont.hook != nullptr ||
       !SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
     return MessageBoxW(owner, text, caption, type);
-  TextBuffer& shown = messageText;
-  shown.length = 0;
-  AppendText(shown, text);
-  int chosen = ChooseFace(search, metrics.lfMessageFont, shown.text, shown.length);
+  int chosen = ChooseFace(search, metrics.lfMessageFont, text, static_cast<int>(std::wcslen(text)));
   if (chosen == 0) return MessageBoxW(owner, text, caption, type);
+  messageFont.text = text;
   messageFont.font = metrics.lfMessageFont;
   messageFont.font.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(messageFont.font.lfFaceName, search.realized[chosen], LF_FACESIZE);

@@ -9,17 +9,32 @@
 
 #include <windows.h>
 
-// The template of dialog `id` of `instance`, ready for DialogBoxIndirectParamW
-// or CreateDialogIndirectParamW. Where the face the templates ask for draws
-// every character of the dialogs' texts, that is the resource itself and
-// `*copy` is set to null; otherwise it is a copy naming the stand-in face, so
-// the dialog is laid out in that font's dialog units, and `*copy` is to be
-// released with ReleaseDialogTemplate once the dialog exists. The check runs
-// once per process, over the texts of every dialog template of `instance`.
+// One list the dialogs fill from a table of the program's own (not from a
+// template): `count` rows, row i being `text(i)`, in code page 932 (ASCII is
+// the same bytes), as the chosen interface shows it.
+struct DialogListTexts {
+  int count;
+  const char* (*text)(int row);
+};
+// Hands the face check the lists of the layers above, so that a face without
+// the glyphs of a list's rows is not taken for one that lacks nothing. Start-up
+// does it before the first dialog shows; `lists` must outlive the process.
+void SetDialogListTexts(const DialogListTexts* lists, int count);
+
+// The template of dialog `id` of `instance` in the chosen interface's language,
+// ready for DialogBoxIndirectParamW or CreateDialogIndirectParamW; null when
+// there is none. Where the face the templates ask for draws every character of
+// the dialogs' texts, that is the resource itself and `*copy` is set to null;
+// otherwise it is a copy naming the stand-in face, so the dialog is laid out
+// in that font's dialog units, and `*copy` is to be released with
+// ReleaseDialogTemplate once the dialog exists. The check runs once per
+// process, over the texts of every dialog template of the chosen interface
+// and of the lists above.
 const DLGTEMPLATE* ProgramDialogTemplate(HINSTANCE instance, WORD id, void** copy);
 void ReleaseDialogTemplate(void* copy);
 
-// DialogBoxParamW for the utility's dialogs, with the font above.
+// DialogBoxIndirectParamW for the utility's dialogs, with the template and
+// the font above; -1 when the template cannot be had.
 INT_PTR ShowProgramDialog(HINSTANCE instance, WORD id, HWND owner, DLGPROC procedure,
                           LPARAM parameter);
 
@@ -33,7 +48,7 @@ struct DialogFontFacts {
   wchar_t asked[LF_FACESIZE];     // the templates' face
   wchar_t realized[LF_FACESIZE];  // the face the system gives for it
   wchar_t used[LF_FACESIZE];      // the face the dialogs use
-  int characters;                 // characters in the templates' texts
+  int characters;                 // characters in the templates' and lists' texts
   int missingRealized;            // of those, how many `realized` lacks
   int missingUsed;                // and how many `used` lacks
 };
