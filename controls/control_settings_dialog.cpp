@@ -22,8 +22,9 @@ UINT_PTR ControlTimer;
 namespace {
 
 // "input.cfg の保存に失敗しました" in code page 932.
-const char kSaveFailedMessage[] =
-    "input.cfg \x82\xCC\x95\xDB\x91\xB6\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+const InterfaceText kSaveFailedMessage = {
+    "input.cfg \x82\xCC\x95\xDB\x91\xB6\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD",
+    "input.cfg could not be saved."};
 
 // The manager lives in fixed storage rather than on the heap: there is one
 // control dialog at a time, and its creation can then never fail for memory.
@@ -127,7 +128,7 @@ void AddControllerRow(HWND dialog, int32_t index) {
 }
 
 void FillDeviceList(HWND dialog) {
-  AddCp932ListRow(dialog, IDC_CONTROL_DEVICE, KeyboardDeviceName);
+  AddCp932ListRow(dialog, IDC_CONTROL_DEVICE, ChosenText(KeyboardDeviceText));
   for (int32_t j = 0; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
 }
 
@@ -403,18 +404,19 @@ RestoredDevice ChooseRestoredDevice(const ControlSettingsRecord& settings, bool 
 }
 
 void FillFunctionCombos(HWND dialog, const InputTableRow* table) {
-  // Controller input names are the game's code page 932 texts; key names are
-  // plain ASCII and go in as they are.
+  // Controller input names are the game's code page 932 texts, or English ones;
+  // key names are plain ASCII and go in as they are.
   bool gameText = table == JoystickInputTable;
   for (int position = 0; position < kFunctionCount; ++position) {
     int id = FunctionComboIds[position];
     while (ListMessage(dialog, id, CB_DELETESTRING, 0) > 0) {
     }
-    for (const InputTableRow* row = table; row->name != nullptr; ++row) {
+    for (int row = 0; table[row].name != nullptr; ++row) {
+      const char* name = ShownInputName(table, row);
       if (gameText) {
-        AddCp932ListRow(dialog, id, row->name);
+        AddCp932ListRow(dialog, id, name);
       } else {
-        ListMessage(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row->name));
+        ListMessage(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
       }
     }
   }
@@ -542,7 +544,7 @@ INT_PTR RunControlSettings(HWND owner, bool* saveFailed) {
                                      ControlSettingsDialogProc, 0);
   if (result == 1 &&
       !SaveControlSettings(ProgramPath(kControlSettingsFile), ControlSettings)) {
-    ShowErrorMessage(nullptr, kSaveFailedMessage);
+    ShowErrorMessage(nullptr, ChosenText(kSaveFailedMessage));
     if (saveFailed != nullptr) *saveFailed = true;
   }
   return result;

@@ -201,6 +201,32 @@ const InputTableRow JoystickInputTable[kJoystickInputRows + 1] = {
 // キーボード
 const char KeyboardDeviceName[] = "\x83\x4C\x81\x5B\x83\x7B\x81\x5B\x83\x68";
 
+namespace {
+
+// What the controller rows show in the English interface: the stored row is
+// the same in both, only its name differs. Each half of an axis is named by
+// its true sign (row 7 is the negative half of Z), in ASCII.
+const char* const kJoystickInputEnglishNames[kJoystickInputRows] = {
+    "None",                                   // 0
+    "X axis -", "X axis +", "X axis",         // 1..3
+    "Y axis -", "Y axis +", "Y axis",         // 4..6
+    "Z axis -", "Z axis +", "Z axis",         // 7..9
+    "Rx axis -", "Rx axis +", "Rx axis",      // 10..12
+    "Ry axis -", "Ry axis +", "Ry axis",      // 13..15
+    "Rz axis -", "Rz axis +", "Rz axis",      // 16..18
+    "Slider 1 -", "Slider 1 +", "Slider 1",   // 19..21
+    "Slider 2 -", "Slider 2 +", "Slider 2",   // 22..24
+    "Button 1", "Button 2", "Button 3", "Button 4", "Button 5", "Button 6", "Button 7",
+    "Button 8", "Button 9", "Button 10", "Button 11", "Button 12", "Button 13", "Button 14",
+    "Button 15", "Button 16", "Button 17", "Button 18", "Button 19", "Button 20", "Button 21",
+    "Button 22", "Button 23", "Button 24", "Button 25", "Button 26", "Button 27", "Button 28",
+    "Button 29", "Button 30", "Button 31", "Button 32",
+};
+
+}  // namespace
+
+const InterfaceText KeyboardDeviceText = {KeyboardDeviceName, "Keyboard"};
+
 // LEFT, RIGHT, ACCELE, BRAKE, SHIFTDOWN, SHIFTUP, SIDEBRAKE, LIGHT, VIEWUP,
 // VIEWDOWN: the order the lists are filled and preset in.
 const int FunctionComboIds[kFunctionCount] = {
@@ -241,6 +267,13 @@ constexpr int kGamepadPreset = 2;
 constexpr int kGenericPreset = 3;
 
 }  // namespace
+
+const char* ShownInputName(const InputTableRow* table, int row) {
+  bool controller = table == JoystickInputTable;
+  if (row < 0 || row >= (controller ? kJoystickInputRows : kKeyNameRows)) return nullptr;
+  if (controller && !KoreanInterface()) return kJoystickInputEnglishNames[row];
+  return table[row].name;
+}
 
 int PresetForDevice(const InputManager& manager, int deviceRow) {
   if (deviceRow == 0) return kKeyboardPreset;

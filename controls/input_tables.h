@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "program/interface_language.h"
+
 class InputManager;
 
 // One row of an input table. The terminating row has a null name and code 255.
@@ -30,6 +32,14 @@ constexpr int kJoystickButtonRows = 32;
 // "キーボード" in code page 932: row 0 of the device list and the DEVICE value
 // the keyboard is stored under.
 extern const char KeyboardDeviceName[];
+// What the device list's row 0 shows: "キーボード", or "Keyboard" in English.
+// DEVICE keeps KeyboardDeviceName in either interface.
+extern const InterfaceText KeyboardDeviceText;
+
+// What row `row` of `table` (KeyNameTable or JoystickInputTable) shows in the
+// lists of the chosen interface, in code page 932 (key names are ASCII and the
+// same in both); null for a row the table does not have.
+const char* ShownInputName(const InputTableRow* table, int row);
 
 constexpr int kFunctionCount = 10;
 // The ten function lists in their fixed order: LEFT, RIGHT, ACCELE, BRAKE,

@@ -21,8 +21,9 @@ const TextureDepthChoice TextureDepthChoices[kTextureDepthChoiceCount] = {
 };
 
 // graphic.cfg の保存に失敗しました
-const char kGraphicSaveFailedMessage[] =
-    "graphic.cfg \x82\xCC\x95\xDB\x91\xB6\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+const InterfaceText kGraphicSaveFailedMessage = {
+    "graphic.cfg \x82\xCC\x95\xDB\x91\xB6\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD",
+    "graphic.cfg could not be saved."};
 
 namespace {
 
@@ -237,7 +238,7 @@ void RunGraphicSettings(HWND owner, bool* saveFailed) {
   INT_PTR result = ShowProgramDialog(ProgramInstance, IDD_GRAPHIC_SETTINGS, owner,
                                      GraphicSettingsDialogProc, 0);
   if (result == 1 && !SaveGraphicSettings(ProgramPath(kGraphicSettingsFile))) {
-    ShowErrorMessage(nullptr, kGraphicSaveFailedMessage);
+    ShowErrorMessage(nullptr, ChosenText(kGraphicSaveFailedMessage));
     if (saveFailed != nullptr) *saveFailed = true;
   }
   // The mode arrays are not needed once the run is over.

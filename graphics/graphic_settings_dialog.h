@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "graphics/display_catalogue.h"
+#include "program/interface_language.h"
 
 // The catalogue row shown in the device list. The run sets it to the loaded
 // device before the dialog opens; the dialog follows the player's choice.
@@ -22,8 +23,9 @@ struct TextureDepthChoice {
 constexpr int kTextureDepthChoiceCount = 3;
 extern const TextureDepthChoice TextureDepthChoices[kTextureDepthChoiceCount];
 
-// "graphic.cfg の保存に失敗しました" in code page 932.
-extern const char kGraphicSaveFailedMessage[];
+// "graphic.cfg の保存に失敗しました" in code page 932, "graphic.cfg could not be
+// saved." in English.
+extern const InterfaceText kGraphicSaveFailedMessage;
 
 // The whole graphics run: load and resolve "config\graphic.cfg", show the dialog
 // owned by owner, save on OK. Nothing is written after Cancel or a failed load.

@@ -16,9 +16,10 @@ const char* const GraphicKeyTable[kGraphicKeyCount + 1] = {
     nullptr};
 
 // ３Ｄデバイスの列挙に失敗しました
-const char kNoDisplayDeviceMessage[] =
+const InterfaceText kNoDisplayDeviceMessage = {
     "\x82\x52\x82\x63\x83\x66\x83\x6F\x83\x43\x83\x58\x82\xCC\x97\xF1\x8B\x93\x82\xC9"
-    "\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD";
+    "\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5\x82\xBD",
+    "No 3D device that draws in hardware was found."};
 
 namespace {
 
@@ -156,7 +157,7 @@ bool LoadGraphicSettings(HWND owner, const char* path, GraphicSettingsRecord& ou
   ReadGraphicRequest(path, request);
 
   if (!EnumerateDisplayDevices()) {
-    ShowErrorMessage(owner, kNoDisplayDeviceMessage);
+    ShowErrorMessage(owner, ChosenText(kNoDisplayDeviceMessage));
     return false;
   }
   ResolveGraphicSettings(request, out, nullptr);

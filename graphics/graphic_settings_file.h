@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "program/interface_language.h"
+
 // Ten signed 32-bit fields, in the order the game's tools have always kept them.
 struct GraphicSettingsRecord {
   int32_t device;          // row of DisplayDeviceCatalogue
@@ -49,8 +51,9 @@ constexpr char kGraphicSettingsFile[] = "config\\graphic.cfg";
 // The VERSION every saved file carries.
 constexpr int32_t GraphicFileVersion = 2;
 
-// "３Ｄデバイスの列挙に失敗しました" in code page 932: no hardware 3D device.
-extern const char kNoDisplayDeviceMessage[];
+// "３Ｄデバイスの列挙に失敗しました" in code page 932: no hardware 3D device;
+// in English "No 3D device that draws in hardware was found."
+extern const InterfaceText kNoDisplayDeviceMessage;
 
 // What the file asks for, before it is resolved against the machine.
 constexpr int kGraphicDeviceNameSize = 260;

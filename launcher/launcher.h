@@ -8,6 +8,10 @@
 // Reads the executable's path from the platform and settles ProgramDirectory.
 void SettleProgramDirectory();
 
+// Hands the dialogs' face check the texts of the lists the dialogs fill from
+// the program's own tables (start-up does it before the first dialog).
+void ShareDialogListTexts();
+
 // The whole life of the process after WinMain: settle and enter the program
 // directory, make sure "config" exists beside the executable, then do what the
 // command line's switch asks (the report, one settings run alone, the help) or,

@@ -6,10 +6,31 @@
 #include "graphics/graphic_settings_dialog.h"
 #include "launcher/launcher.h"
 #include "launcher/switches.h"
+#include "program/dialog_font.h"
+#include "program/interface_language.h"
 #include "program/program_directory.h"
 #include "program/program_instance.h"
 #include "report/report.h"
 #include "resources/resource_ids.h"
+
+namespace {
+
+// The lists the dialogs fill from the program's own tables, as the chosen
+// interface shows them: the face the dialogs draw with must have their glyphs
+// too, not only the templates'.
+const DialogListTexts kDialogListTexts[] = {
+    {1, [](int) { return ChosenText(KeyboardDeviceText); }},
+    {kKeyNameRows, [](int row) { return ShownInputName(KeyNameTable, row); }},
+    {kJoystickInputRows, [](int row) { return ShownInputName(JoystickInputTable, row); }},
+    {kAxisModeCount, [](int row) { return AxisMode[row]; }},
+    {kTextureDepthChoiceCount, [](int row) { return TextureDepthChoices[row].text; }},
+};
+
+}  // namespace
+
+void ShareDialogListTexts() {
+  SetDialogListTexts(kDialogListTexts, sizeof kDialogListTexts / sizeof kDialogListTexts[0]);
+}
 
 void SettleProgramDirectory() {
   char modulePath[kPathCapacity];
@@ -36,6 +57,9 @@ int RunStartUp(HINSTANCE instance, int argc, const char* const* argv) {
     _mkdir("config");
   }
   RegisterDialogControlClasses();
+  // Before anything is shown: every window, list and message follows it.
+  SettleInterfaceLanguage();
+  ShareDialogListTexts();
   switch (ParseStartSwitch(argc, argv)) {
     case StartSwitch::kReport:
       return RunReport();

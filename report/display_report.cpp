@@ -372,7 +372,8 @@ void ReportGraphicFile(ReportText& report, bool catalogueFilled) {
   if (!catalogueFilled) {
     char message[kShownTextSize];
     ReportLine(report, "The graphic settings would show %s and not open",
-               ShowText(kNoDisplayDeviceMessage, kGameTextCodePage, true, message, sizeof message));
+               ShowText(ChosenText(kNoDisplayDeviceMessage), kGameTextCodePage, true, message,
+                        sizeof message));
     return;
   }
   GraphicSettingsRecord shown;
@@ -416,7 +417,8 @@ void ReportDisplay(ReportText& report, char* problem, std::size_t problemSize) {
   } else {
     char message[kShownTextSize];
     ReportLine(report, "Devices listed: none; the graphic settings say %s",
-               ShowText(kNoDisplayDeviceMessage, kGameTextCodePage, true, message, sizeof message));
+               ShowText(ChosenText(kNoDisplayDeviceMessage), kGameTextCodePage, true, message,
+                        sizeof message));
   }
   char renderer[64] = "";
   ReadWineRenderer(renderer, sizeof renderer);

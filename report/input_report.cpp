@@ -132,7 +132,8 @@ bool ReportDevices(ReportText& report, InputWatch& watch) {
   ReportLine(report, "DirectInput: created (version 7)");
   InputDeviceSetup keyboard;
   bool ready = SetUpKeyboard(watch.input, watch.owner, keyboard);
-  ReportLine(report, "Keyboard: row 0 %s", ShowText(KeyboardDeviceName, kGameTextCodePage, true, shown, sizeof shown));
+  ReportLine(report, "Keyboard: row 0 %s",
+             ShowText(ChosenText(KeyboardDeviceText), kGameTextCodePage, true, shown, sizeof shown));
   if (ready) {
     ReportLine(report, "  set up: CreateDeviceEx, SetDataFormat, SetCooperativeLevel");
     keyboard.device->Release();
@@ -167,7 +168,7 @@ void EchoControlLine(int keyIndex, const char* value, void* context) {
 }
 
 const char* DeviceRowName(const InputWatch& watch, int32_t row, char* out, std::size_t size) {
-  if (row == 0) return ShowText(KeyboardDeviceName, kGameTextCodePage, true, out, size);
+  if (row == 0) return ShowText(ChosenText(KeyboardDeviceText), kGameTextCodePage, true, out, size);
   return ShowText(watch.records[row - 1].name, CP_ACP, true, out, size);
 }
 
@@ -213,8 +214,8 @@ void ReportStoredInput(ReportText& report, const StoredInput& stored, bool keybo
   if (stored.row >= 0 && stored.row < rows) {
     char name[kShownTextSize];
     std::snprintf(input, sizeof input, "row %ld %s", static_cast<long>(stored.row),
-                  ShowText(table[stored.row].name, keyboardTable ? CP_ACP : kGameTextCodePage, true,
-                           name, sizeof name));
+                  ShowText(ShownInputName(table, stored.row), kGameTextCodePage, true, name,
+                           sizeof name));
   } else {
     std::snprintf(input, sizeof input, "row %ld: outside its table (rows 0 to %ld)%s",
                   static_cast<long>(stored.row), static_cast<long>(rows - 1), noSelection);

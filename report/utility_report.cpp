@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "program/dialog_font.h"
+#include "program/interface_language.h"
 #include "program/program_directory.h"
 #include "program/program_instance.h"
 #include "report/report_sections.h"
@@ -129,6 +130,20 @@ void ReportLocale(ReportText& report) {
              country[0] != '\0' ? "-" : "", country);
 }
 
+// Which interface the windows show and why: Korean where the user's interface
+// language is Korean, English for any other.
+void ReportInterface(ReportText& report) {
+  const InterfaceChoice& choice = ProgramInterface();
+  LCID locale = MAKELCID(choice.userLanguage, SORT_DEFAULT);
+  char language[16] = "", country[16] = "";
+  GetLocaleInfoA(locale, LOCALE_SISO639LANGNAME, language, sizeof language);
+  GetLocaleInfoA(locale, LOCALE_SISO3166CTRYNAME, country, sizeof country);
+  bool korean = choice.language == InterfaceLanguage::kKorean;
+  ReportLine(report, "Interface: %s (the user's interface language is 0x%04X %s%s%s%s)",
+             korean ? "Korean" : "English", static_cast<unsigned>(choice.userLanguage), language,
+             country[0] != '\0' ? "-" : "", country, korean ? "" : ", not Korean");
+}
+
 // The face names in UTF-8, as the report is written.
 const char* FaceText(const wchar_t* face, char* out, int size) {
   if (WideCharToMultiByte(CP_UTF8, 0, face, -1, out, size, nullptr, nullptr) == 0) out[0] = '\0';
@@ -210,6 +225,7 @@ void ReportUtility(ReportText& report) {
   ReportPaths(report);
   ReportConfigFolder(report);
   ReportLocale(report);
+  ReportInterface(report);
   ReportDialogFont(report);
   ReportWindows(report);
   ReportLine(report, "%s", "");

@@ -148,6 +148,38 @@ TEST_F(ControlDialogTest, ASecondControlDialogLeavesTheFirstOneItsDevices) {
   EXPECT_EQ(5, Selection(first, IDC_CONTROL_LEFT));
 }
 
+// In English the same table rows show English names: row 0 of the device list
+// "Keyboard", the key names as they are, and the controller inputs named by
+// axis, true sign and button number; a preset selects the same rows.
+TEST_F(ControlDialogTest, TheEnglishListsNameTheSameRowsInEnglish) {
+  UseInterfaceLanguage(InterfaceLanguage::kEnglish, 0x0409);
+  AddWheel("Velmora Wheel");
+  HWND dialog = Open();
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_TRUE(ListRowText(dialog, IDC_CONTROL_DEVICE, 0) == L"Keyboard");
+  ASSERT_EQ(kKeyNameRows, RowCount(dialog, IDC_CONTROL_LEFT));
+  EXPECT_TRUE(ListRowText(dialog, IDC_CONTROL_LEFT, 111) == L"LEFT");
+  EXPECT_EQ(Joined(kKeyboardPreset), Joined(ReadShown(dialog).functions));
+
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  std::vector<std::wstring> expected = {L"None"};
+  for (const wchar_t* axis : {L"X axis", L"Y axis", L"Z axis", L"Rx axis", L"Ry axis",
+                              L"Rz axis", L"Slider 1", L"Slider 2"}) {
+    expected.push_back(std::wstring(axis) + L" -");
+    expected.push_back(std::wstring(axis) + L" +");
+    expected.push_back(axis);
+  }
+  for (int button = 1; button <= 32; ++button)
+    expected.push_back(L"Button " + std::to_wstring(button));
+  std::vector<std::wstring> rows;
+  for (int row = 0; row < RowCount(dialog, IDC_CONTROL_BRAKE); ++row)
+    rows.push_back(ListRowText(dialog, IDC_CONTROL_BRAKE, row));
+  EXPECT_EQ(Joined(expected), Joined(rows));
+  for (int position = 0; position < kFunctionCount; ++position)
+    EXPECT_EQ(PresetTable[1].rows[position], Selection(dialog, kFunctionIds[position]));
+  SettleInterfaceLanguage();
+}
+
 struct DeviceCase {
   const char* name;
   int subtype;

@@ -28,10 +28,13 @@ cp "$exe" "$game/velmora-config.exe" || fail "could not copy $exe"
 
 # start_utility [ARGS...]: starts the copy in $game with ARGS, in the background
 # and from another folder (it must settle beside itself all the same), in the
-# Korean locale, with Wine's stderr in $errors; sets pid. Variables set on the
-# call (WINEDLLOVERRIDES=... start_utility) reach Wine too.
+# locale $E2E_LOCALE (Korean unless the test sets another), with Wine's stderr
+# in $errors; sets pid. Variables set on the call (WINEDLLOVERRIDES=...
+# start_utility) reach Wine too.
+E2E_LOCALE=${E2E_LOCALE:-ko_KR.UTF-8}
 start_utility() {
-  (cd / && LANG=ko_KR.UTF-8 exec "$wine_run" "$game/velmora-config.exe" "$@" 2>"$errors") &
+  (cd / && LANG=$E2E_LOCALE LC_ALL=$E2E_LOCALE exec "$wine_run" "$game/velmora-config.exe" "$@" \
+     2>"$errors") &
   pid=$!
 }
 

@@ -1,6 +1,8 @@
 // Every text of the four dialogs and of a message box is drawn with a glyph of
 // the font its control really uses, whatever the locale the process runs in
-// (ctest runs this program under en_US.UTF-8 and under ko_KR.UTF-8). The
+// (ctest runs this program under en_US.UTF-8, ja_JP.UTF-8 and ko_KR.UTF-8, so
+// in the English and in the Korean interface); and the English interface's
+// texts fit their controls in the face each of these locales gives. The
 // dialogs are created as the utility creates them, in this process, so their
 // font handles can be asked.
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_dialog.h"
@@ -18,6 +21,7 @@
 #include "launcher/launcher.h"
 #include "program/cp932_text.h"
 #include "program/dialog_font.h"
+#include "program/interface_language.h"
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/controls/control_dialog_support.h"
@@ -85,6 +89,7 @@ HWND Create(WORD id, HWND owner, DLGPROC procedure) {
 }
 
 std::string messageBoxFindings;
+std::wstring messageBoxText;
 bool messageBoxSeen = false;
 
 BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
@@ -102,11 +107,16 @@ void CALLBACK ReadMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   messageBoxSeen = true;
   messageBoxFindings = Unreadable(box);
+  wchar_t text[256] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 256);
+  messageBoxText = text;
   PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 TEST(ReadableTexts, EveryDialogAndMessageBoxHasGlyphsForItsTexts) {
   PrepareDialogTests();
+  SettleInterfaceLanguage();  // as start-up does: the locale's interface
+  ShareDialogListTexts();
   FakeDirectInputScope fake;
   AddWheel("Velmora Wheel");
   SetNoFileSettings();
@@ -135,9 +145,159 @@ TEST(ReadableTexts, EveryDialogAndMessageBoxHasGlyphsForItsTexts) {
   DestroyWindow(launcher);
 
   SetTimer(nullptr, 0, 20, ReadMessageBox);
-  EXPECT_EQ(IDOK, ShowErrorMessage(nullptr, kNoDisplayDeviceMessage));
+  EXPECT_EQ(IDOK, ShowErrorMessage(nullptr, ChosenText(kNoDisplayDeviceMessage)));
   EXPECT_TRUE(messageBoxSeen);
   EXPECT_EQ("", messageBoxFindings) << "message box";
+  EXPECT_EQ(KoreanInterface() ? WideText(kNoDisplayDeviceMessage.korean)
+                              : L"No 3D device that draws in hardware was found.",
+            messageBoxText);
+}
+
+// The face check counts the rows the lists show, not the templates' texts
+// alone: a face that draws every template but not a list's rows is no face
+// that lacks nothing. A row no installed face draws (U+E000, code page 932's
+// first user-defined character) shows as one more character missing.
+TEST(ReadableTexts, TheFaceCheckCountsTheListsRows) {
+  PrepareDialogTests();
+  SettleInterfaceLanguage();
+  SetDialogListTexts(nullptr, 0);
+  DialogFontFacts templatesOnly;
+  DescribeDialogFont(ProgramInstance, templatesOnly);
+  static const DialogListTexts kUndrawable[] = {{1, [](int) { return "\xF0\x40"; }}};
+  SetDialogListTexts(kUndrawable, 1);
+  DialogFontFacts withList;
+  DescribeDialogFont(ProgramInstance, withList);
+  ShareDialogListTexts();
+  EXPECT_EQ(templatesOnly.characters + 1, withList.characters);
+  EXPECT_EQ(templatesOnly.missingUsed + 1, withList.missingUsed);
+}
+
+// The English windows, in the face this locale gives "MS Shell Dlg": every
+// control shows the English text and shows it whole (each line's extent in the
+// control's font within the control, a check box's box and a button's frame
+// set aside), and the windows have the Korean ones' captions, controls, ids
+// and order, so tab order and everything the code addresses are the same.
+struct EnglishWindow {
+  WORD id;
+  DLGPROC procedure;
+  std::vector<const wchar_t*> texts;  // each control's, in template order
+};
+
+std::string ControlsOf(HWND window) {
+  std::string order;
+  for (HWND control = GetWindow(window, GW_CHILD); control != nullptr;
+       control = GetWindow(control, GW_HWNDNEXT)) {
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof className);
+    order += std::to_string(static_cast<short>(GetDlgCtrlID(control))) + " " + className + "\n";
+  }
+  return order;
+}
+
+// What of `control`'s text does not fit it, or "".
+std::string CutOff(HWND control) {
+  wchar_t text[512] = {}, className[32] = {};
+  GetWindowTextW(control, text, 512);
+  GetClassNameW(control, className, 32);
+  LONG style = GetWindowLongW(control, GWL_STYLE);
+  bool button = lstrcmpiW(className, L"Button") == 0;
+  bool label = lstrcmpiW(className, L"Static") == 0;
+  if ((!button && !label) || text[0] == L'\0') return "";
+  RECT client;
+  GetClientRect(control, &client);
+  int room = client.right;
+  if (button && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX)
+    room -= GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the box and the gap after it
+  else if (button)
+    room -= 2 * (GetSystemMetrics(SM_CXEDGE) + 1);  // the frame
+  HDC dc = GetDC(control);
+  HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc, &metrics);
+  std::string found;
+  int lines = 0;
+  for (wchar_t* line = text; line != nullptr; ++lines) {
+    wchar_t* next = wcschr(line, L'\n');
+    int length = next != nullptr ? static_cast<int>(next - line) : lstrlenW(line);
+    SIZE extent;
+    GetTextExtentPoint32W(dc, line, length, &extent);
+    if (extent.cx > room)
+      found += "\"" + Utf8(std::wstring(line, length)) + "\" needs " + std::to_string(extent.cx) +
+               " px, has " + std::to_string(room) + "; ";
+    line = next != nullptr ? next + 1 : nullptr;
+  }
+  if (lines * metrics.tmHeight > client.bottom)
+    found += std::to_string(lines) + " lines need " + std::to_string(lines * metrics.tmHeight) +
+             " px of height, have " + std::to_string(client.bottom) + "; ";
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return found;
+}
+
+TEST(ReadableTexts, TheEnglishWindowsShowTheirTextsWholeInTheKoreanOrder) {
+  PrepareDialogTests();
+  FakeDirectInputScope fake;
+  SetNoFileSettings();
+  EnumerateDisplayDevices();
+  std::memset(&GraphicSettings, 0, sizeof GraphicSettings);
+  CurrentDeviceRow = 0;
+  const EnglishWindow windows[] = {
+      {IDD_LAUNCHER, LauncherDialogProc,
+       {L"Graphic settings", L"Control settings", L"Exit", L"Choose the settings to change:"}},
+      {IDD_GRAPHIC_SETTINGS, GraphicSettingsDialogProc,
+       {L"OK", L"Cancel", L"Choose the 3D device to use", L"",
+        L"Choose the screen resolution and color quality", L"", L"Choose the texture color quality",
+        L"", L"Clear this box if the screen shows glitches", L"Use multiple textures",
+        L"Use compressed textures", L"Change the texture detail", L"Slider2", L"Low", L"High"}},
+      {IDD_CONTROL_SETTINGS, ControlSettingsDialogProc,
+       {L"OK", L"Cancel", L"Input device", L"", L"Force Feedback", L"Reset", L"Steer left", L"",
+        L"", L"Calibrate", L"Steer right", L"", L"Accelerate", L"", L"", L"Calibrate", L"Brake",
+        L"", L"", L"Calibrate", L"Shift down", L"", L"Shift up", L"", L"Handbrake", L"",
+        L"Lights", L"", L"View 1", L"", L"View 2", L""}},
+      {IDD_CALIBRATION, CalibrationDialogProc,
+       {L"OK", L"Cancel",
+        L"1  Without touching the input, press Reset.\n"
+        L"2  To set the minimum, hold the input there and press Minimum.\n"
+        L"3  To set the maximum, hold the input there and press Maximum.",
+        L"Minimum", L"Reset", L"Maximum", L"Slider1"}},
+  };
+  for (const EnglishWindow& expected : windows) {
+    SCOPED_TRACE("template " + std::to_string(expected.id));
+    UseInterfaceLanguage(InterfaceLanguage::kKorean, 0x0412);
+    HWND korean = Create(expected.id, nullptr, expected.procedure);
+    ASSERT_NE(nullptr, korean);
+    wchar_t koreanCaption[64] = {}, englishCaption[64] = {};
+    GetWindowTextW(korean, koreanCaption, 64);
+    std::string koreanControls = ControlsOf(korean);
+    DestroyWindow(korean);
+    UseInterfaceLanguage(InterfaceLanguage::kEnglish, 0x0409);
+    // The check counts the English texts alone, which the asked-for face draws.
+    void* copy = nullptr;
+    ProgramDialogTemplate(ProgramInstance, expected.id, &copy);
+    EXPECT_EQ(nullptr, copy) << "a stand-in face for the English texts";
+    ReleaseDialogTemplate(copy);
+    HWND english = Create(expected.id, nullptr, expected.procedure);
+    ASSERT_NE(nullptr, english);
+    GetWindowTextW(english, englishCaption, 64);
+    EXPECT_EQ(Utf8(koreanCaption), Utf8(englishCaption));
+    EXPECT_EQ(koreanControls, ControlsOf(english));
+    size_t index = 0;
+    for (HWND control = GetWindow(english, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT), ++index) {
+      SCOPED_TRACE("control " + std::to_string(index));
+      ASSERT_LT(index, expected.texts.size());
+      wchar_t text[512] = {}, className[32] = {};
+      GetClassNameW(control, className, 32);
+      // A list's text is its selected row's.
+      if (lstrcmpiW(className, L"ComboBox") != 0) GetWindowTextW(control, text, 512);
+      EXPECT_EQ(Utf8(expected.texts[index]), Utf8(text));
+      EXPECT_EQ("", CutOff(control));
+    }
+    EXPECT_EQ(expected.texts.size(), index);
+    DestroyWindow(english);
+  }
+  SettleInterfaceLanguage();
 }
 
 }  // namespace
