@@ -47,9 +47,9 @@ if [ "$(win_test_arch)" = x86_64 ]; then
     libgl1 libgl1-mesa-dri libglx-mesa0
 fi
 
-# The readable-texts test runs the dialogs under a Korean and an English locale
-# (the utility itself needs neither: it finds a face with Hangul on any locale).
-for wanted in ko_KR en_US; do
+# The tests run the dialogs under a Korean, an English and a Japanese locale (the
+# utility itself needs none of them: it finds a face with its glyphs on any).
+for wanted in ko_KR en_US ja_JP; do
   if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8$"; then
     echo "bootstrap: generating the $wanted.UTF-8 locale"
     if [ -f /etc/locale.gen ]; then
