@@ -14,7 +14,10 @@ if [ -n "${DISPLAY:-}" ]; then
   # The same prefix as the tests: hand the windows back to the desktop's manager.
   prepare_wine_prefix desktop
   echo "starting the utility; its settings go to $WIN_BUILD/config"
-  exec env LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$exe"
+  # The Korean interface, unless VELMORA_LOCALE names another locale (any but a
+  # Korean one shows the English interface).
+  locale=${VELMORA_LOCALE:-ko_KR.UTF-8}
+  exec env LANG="$locale" LC_ALL="$locale" "$WIN_BUILD/wine-run.sh" "$exe"
 fi
 
 shot=${SCREENSHOT:-$WIN_BUILD/launcher.png}

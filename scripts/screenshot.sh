@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Pictures of the utility as a player sees it under Wine, with the Korean locale.
+# Pictures of the utility as a player sees it under Wine.
 #   screenshot.sh <velmora-config.exe> <png>
-#       the launcher, saved to <png>;
+#       the launcher, saved to <png>, in the Korean locale (or the locale that
+#       VELMORA_LOCALE names: any but a Korean one shows the English interface);
 #   screenshot.sh --all <velmora-config.exe> <dir>
-#       the four dialogs, saved to <dir>: launcher.png, graphic-settings.png
-#       (with Wine's devices), control-settings.png (the keyboard, first run) and
-#       calibration.png (reached with the keyboard, over an input.cfg that sets
-#       the steering to Analog).
+#       the four dialogs in Korean (ko_KR.UTF-8), saved to <dir>: launcher.png,
+#       graphic-settings.png (with Wine's devices), control-settings.png (the
+#       keyboard, first run) and calibration.png (reached with the keyboard, over
+#       an input.cfg that sets the steering to Analog); then the same four in
+#       English (en_US.UTF-8), as launcher-en.png and so on.
 # The utility runs from a copy in a temporary game folder, so no settings file
 # is left behind. It runs on a private Xvfb display, or, with
 # SHOT_DISPLAY=current, on the display in DISPLAY with the Wine server already
@@ -73,8 +75,9 @@ close() {
   done
   fail "a window stayed open after $2"
 }
+shot_locale=${VELMORA_LOCALE:-ko_KR.UTF-8}
 start_utility() {
-  LANG=${SHOT_LANG:-ko_KR.UTF-8} wine_run "$game/velmora-config.exe" &
+  LANG=$shot_locale LC_ALL=$shot_locale wine_run "$game/velmora-config.exe" &
   pid=$!
 }
 end_utility() {
@@ -86,45 +89,60 @@ end_utility() {
   [ "$code" -eq 0 ]
 }
 
-start_utility
-launcher=$(window "Velmora Config")
 if [ $all -eq 0 ]; then
-  shoot "$launcher" "$out"
+  start_utility
+  shoot "$(window "Velmora Config")" "$out"
   end_utility
   exit
 fi
-shoot "$launcher" "$out/launcher.png"
 
-# "그래픽 설정" has the focus when the launcher opens: Space opens it.
-press_key "$launcher" space
-dialog=$(window "Velmora Graphic Setting")
-shoot "$dialog" "$out/graphic-settings.png"
-close "$dialog" Escape
-end_utility
+# shoot_all SUFFIX: the four dialogs in the interface of $shot_locale, saved as
+# NAME$SUFFIX.png.
+shoot_all() {
+  local suffix=$1 launcher dialog calibration keyboard
+  rm -f "$game/config/input.cfg"
+  start_utility
+  launcher=$(window "Velmora Config")
+  shoot "$launcher" "$out/launcher$suffix.png"
 
-# "컨트롤 설정" is the next button. No input.cfg yet: the keyboard's first run.
-start_utility
-launcher=$(window "Velmora Config")
-press_key "$launcher" Tab
-press_key "$launcher" space
-dialog=$(window "Velmora Key Setting")
-shoot "$dialog" "$out/control-settings.png"
-close "$dialog" Escape
+  # The graphic settings button has the focus when the launcher opens: Space
+  # opens it.
+  press_key "$launcher" space
+  dialog=$(window "Velmora Graphic Setting")
+  shoot "$dialog" "$out/graphic-settings$suffix.png"
+  close "$dialog" Escape
+  end_utility
 
-# The keyboard with its steering stored as Analog: the steering's calibrate
-# button is enabled. From OK, Tab passes Cancel, the device list, "리셋" and the
-# steering list (the greyed boxes are skipped) to reach it.
-keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'  # "キーボード" in code page 932
-printf 'VERSION=1\r\nDEVICE="%s"\r\nFORCEFEEDBACK=0\r\nLEFT=111,1,0,-1000\r\nRIGHT=112,1,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
-  "$keyboard" >"$game/config/input.cfg"
-launcher=$(window "Velmora Config")
-press_key "$launcher" space
-dialog=$(window "Velmora Key Setting")
-sleep 0.5
-for _ in 1 2 3 4 5; do xdotool key --clearmodifiers Tab; sleep 0.1; done
-xdotool key --clearmodifiers space
-calibration=$(window "Calibration")
-shoot "$calibration" "$out/calibration.png"
-close "$calibration" Escape
-close "$dialog" Escape
-end_utility
+  # The control settings button is the next one. No input.cfg yet: the
+  # keyboard's first run.
+  start_utility
+  launcher=$(window "Velmora Config")
+  press_key "$launcher" Tab
+  press_key "$launcher" space
+  dialog=$(window "Velmora Key Setting")
+  shoot "$dialog" "$out/control-settings$suffix.png"
+  close "$dialog" Escape
+
+  # The keyboard with its steering stored as Analog: the steering's calibrate
+  # button is enabled. From OK, Tab passes Cancel, the device list, the reset
+  # button and the steering list (the greyed boxes are skipped) to reach it.
+  keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'  # "キーボード" in code page 932
+  printf 'VERSION=1\r\nDEVICE="%s"\r\nFORCEFEEDBACK=0\r\nLEFT=111,1,0,-1000\r\nRIGHT=112,1,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
+    "$keyboard" >"$game/config/input.cfg"
+  launcher=$(window "Velmora Config")
+  press_key "$launcher" space
+  dialog=$(window "Velmora Key Setting")
+  sleep 0.5
+  for _ in 1 2 3 4 5; do xdotool key --clearmodifiers Tab; sleep 0.1; done
+  xdotool key --clearmodifiers space
+  calibration=$(window "Calibration")
+  shoot "$calibration" "$out/calibration$suffix.png"
+  close "$calibration" Escape
+  close "$dialog" Escape
+  end_utility
+}
+
+shot_locale=ko_KR.UTF-8
+shoot_all ""
+shot_locale=en_US.UTF-8
+shoot_all -en
