@@ -35,7 +35,7 @@ chosen=" ${*:-graphics poll tick report startup} "
 run() {
   [[ $chosen == *" $1 "* ]] || return 0
   echo "== $2"
-  LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$WIN_BUILD/tests/$2" "${@:3}" || true
+  LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$WIN_BUILD/tests/$2" "${@:3}" || true
   echo
 }
 run graphics graphics/graphics_open_benchmark.exe 10

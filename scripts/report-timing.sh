@@ -16,7 +16,7 @@ time_report() {
   median() { sort -n | awk '{v[NR]=$1} END {if (NR) print (NR % 2 ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2)}'; }
   for i in $(seq 1 "$rounds"); do
     start=$(date +%s%N)
-    LANG=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$game/velmora-config.exe" /report >/dev/null 2>&1 </dev/null
+    LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8 "$WIN_BUILD/wine-run.sh" "$game/velmora-config.exe" /report >/dev/null 2>&1 </dev/null
     echo $(( ($(date +%s%N) - start) / 1000000 )) >>"$work/wall"
     tail -n 1 "$game/config/report.txt" | tr -d '\r' |
       sed -n 's/^Report written in \([0-9]*\) ms (the display sections \([0-9]*\) ms); \([0-9]*\) ms since the process started$/\1 \2 \3/p' \

@@ -30,7 +30,7 @@ start_once() {
   local line window="" mapped pid started
   sleep 0.15  # the display done with the previous start's window
   started=$EPOCHREALTIME
-  LANG=ko_KR.UTF-8 "$wine_run" "$work/$1/velmora-config.exe" </dev/null >/dev/null 2>&1 &
+  LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8 "$wine_run" "$work/$1/velmora-config.exe" </dev/null >/dev/null 2>&1 &
   pid=$!
   while [ -z "$window" ] && read -r -t 30 line <&"${WATCH[0]}"; do
     [[ $line == MapNotify* ]] || continue
