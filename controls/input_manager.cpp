@@ -254,13 +254,19 @@ int HeldIndex(const InputManager& manager, const DIDEVICEINSTANCEA& instance) {
   return -1;
 }
 
-// The first index, in list order, that is not listed now and whose controller
-// is SameModel as `instance`, or -1. An index whose controller is listed is
-// never taken, so two controllers of one model and name keep an index each.
+// An index not listed now whose controller is SameModel as `instance`, or -1:
+// the current controller's when it qualifies (the player is using that row),
+// else the first in list order. An index whose controller is listed is never
+// taken, so two controllers of one model and name keep an index each.
 int ReturningIndex(const InputManager& manager, const RefreshContext& refresh,
                    const DIDEVICEINSTANCEA& instance) {
+  auto returns = [&](int32_t i) {
+    return i >= 0 && i < manager.joystickCount && !refresh.listed[i] &&
+           SameModel(manager.joystickRecords[i], instance);
+  };
+  if (returns(manager.currentJoystick)) return manager.currentJoystick;
   for (int32_t i = 0; i < manager.joystickCount; ++i) {
-    if (!refresh.listed[i] && SameModel(manager.joystickRecords[i], instance)) return i;
+    if (returns(i)) return i;
   }
   return -1;
 }

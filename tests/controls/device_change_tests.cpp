@@ -295,6 +295,15 @@ TEST_F(DeviceChangeTest, AControllerBackUnderANewGuidTakesBackItsOwnRow) {
   second.state.lX = 900;
   Tick(dialog);
   EXPECT_EQ(2, Selection(dialog, IDC_CONTROL_LIGHT)) << "detected on its own row";
+  // Both out, the selected one back alone: of the two rows, it takes the player's.
+  UnplugFakeJoystick(first);
+  UnplugFakeJoystick(second);
+  ApplyDeviceChangeNow(dialog);
+  ReplugFakeJoystickAsNew(second);
+  ApplyDeviceChangeNow(dialog);
+  second.state.lX = -900;
+  Tick(dialog);
+  EXPECT_EQ(3, Selection(dialog, IDC_CONTROL_LIGHT)) << "detected on the selected row again";
   DestroyWindow(dialog);
   ExpectEveryObjectReleasedOnce("after closing");
 }
