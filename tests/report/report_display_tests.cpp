@@ -173,6 +173,28 @@ TEST_F(ReportFileTest, EachDeviceIsTriedAndItsFailingStepTold) {
   EXPECT_EQ(0, machine.LiveObjects());
 }
 
+// A renderer value that names no renderer (set in the test prefix's registry):
+// neither the report nor its opening sentence names one.
+TEST_F(ReportFileTest, ARendererValueThatIsNoNameNamesNoRenderer) {
+  const DWORD one = 1;
+  const std::string tooLong(80, 'g');
+  const struct { DWORD type; const void* data; DWORD size; const char* said; } cases[] = {
+      {REG_DWORD, &one, sizeof one, "is no text but REG_DWORD\r\n"},
+      {REG_SZ, tooLong.c_str(), 81, "could not be read: 0x800700EA"}};
+  FakeDisplaySystem machine({PrimaryDriver("P", Desktop(), {HardwareDevice("Fails")})});
+  machine.drivers[0].devices[0].createResult = DDERR_GENERIC;
+  for (const auto& c : cases) {
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", "renderer",
+                                             c.type, c.data, c.size));
+    std::string text = Report();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", "renderer");
+    EXPECT_NE(std::string::npos, text.find(std::string("\r\nWine's Direct3D renderer: the value \"renderer\" "
+                                                       "under HKCU\\Software\\Wine\\Direct3D ") + c.said))
+        << text;
+    EXPECT_NE(nullptr, std::strstr(Problem, "could be created; under Wine")) << Problem;
+  }
+}
+
 TEST_F(ReportFileTest, AMissingDirectDrawIsALineNotAMessage) {
   FakeDisplaySystem machine(Machine());
   machine.enumerateResult = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
