@@ -251,7 +251,7 @@ void StoreChoices(HWND dialog) {
   ControlSettings.viewDown = ListSelection(dialog, IDC_CONTROL_VIEWDOWN);
 }
 
-void OnDeviceChange(HWND dialog) {
+void OnDevicePicked(HWND dialog) {
   int32_t row = ListSelection(dialog, IDC_CONTROL_DEVICE);
   if (row < 0) row = 0;
   ShowDeviceInputs(dialog, row);
@@ -340,7 +340,7 @@ BOOL OnCommand(HWND dialog, int id, WORD notification) {
       EndDialog(dialog, 0);
       return TRUE;
     case IDC_CONTROL_DEVICE:
-      if (notification == CBN_SELCHANGE) OnDeviceChange(dialog);
+      if (notification == CBN_SELCHANGE) OnDevicePicked(dialog);
       return TRUE;
     case IDC_CONTROL_LEFT_MODE:
     case IDC_CONTROL_ACCELE_MODE:

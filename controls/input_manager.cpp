@@ -237,28 +237,36 @@ struct RefreshContext {
   int arrivedCount;
 };
 
-int HeldIndex(const InputManager& manager, REFGUID guid) {
+// Whether `instance` has the product GUID and instance name `record` was opened
+// with; the name as far as the record keeps it, so one of the field's full size matches.
+bool SameModel(const JoystickRecord& record, const DIDEVICEINSTANCEA& instance) {
+  return IsEqualGUID(record.guidProduct, instance.guidProduct) &&
+         std::strncmp(record.name, instance.tszInstanceName, sizeof record.name - 1) == 0;
+}
+
+// The index holding `instance`, by its instance GUID and SameModel: DirectInput
+// may give the GUID of a controller pulled out to another one.
+int HeldIndex(const InputManager& manager, const DIDEVICEINSTANCEA& instance) {
   for (int32_t i = 0; i < manager.joystickCount; ++i) {
-    if (IsEqualGUID(manager.joystickRecords[i].guidInstance, guid)) return i;
+    const JoystickRecord& record = manager.joystickRecords[i];
+    if (IsEqualGUID(record.guidInstance, instance.guidInstance) && SameModel(record, instance)) return i;
   }
   return -1;
 }
 
-// The first index, in list order, that is not listed now and whose controller
-// has the product and the instance name of `instance`, or -1. An index whose
-// controller is listed is never taken, so two controllers of one model and
-// name keep an index each.
+// An index not listed now whose controller is SameModel as `instance`, or -1:
+// the current controller's when it qualifies (the player is using that row),
+// else the first in list order. An index whose controller is listed is never
+// taken, so two controllers of one model and name keep an index each.
 int ReturningIndex(const InputManager& manager, const RefreshContext& refresh,
                    const DIDEVICEINSTANCEA& instance) {
-  char name[MAX_PATH];
-  // Cut as the record's name was, so a name of the field's full size matches.
-  lstrcpynA(name, instance.tszInstanceName, sizeof name);
+  auto returns = [&](int32_t i) {
+    return i >= 0 && i < manager.joystickCount && !refresh.listed[i] &&
+           SameModel(manager.joystickRecords[i], instance);
+  };
+  if (returns(manager.currentJoystick)) return manager.currentJoystick;
   for (int32_t i = 0; i < manager.joystickCount; ++i) {
-    const JoystickRecord& record = manager.joystickRecords[i];
-    if (!refresh.listed[i] && IsEqualGUID(record.guidProduct, instance.guidProduct) &&
-        std::strcmp(record.name, name) == 0) {
-      return i;
-    }
+    if (returns(i)) return i;
   }
   return -1;
 }
@@ -295,7 +303,7 @@ void ReviveJoystick(InputManager& manager, int index, const DIDEVICEINSTANCEA& i
 BOOL CALLBACK RefreshJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
   RefreshContext& refresh = *static_cast<RefreshContext*>(context);
   InputManager& manager = *refresh.manager;
-  int held = HeldIndex(manager, instance->guidInstance);
+  int held = HeldIndex(manager, *instance);
   if (held >= 0) {
     refresh.listed[held] = true;
     ReviveJoystick(manager, held, *instance);

@@ -108,14 +108,15 @@ class InputManager {
   // manager it releases everything first and starts again.
   bool Initialize(HINSTANCE instance, HWND owner);
   // Enumerates the attached controllers again. A held one listed under its
-  // instance GUID is acquired again, or opened anew in its own index when its
-  // old object no longer works. One listed under an instance GUID the manager
-  // does not hold takes back the first index, in order, whose controller is not
-  // listed now and has the same product GUID and instance name (Wine gives a
-  // controller a new instance GUID each time it is plugged in); failing that it
-  // is opened into the next free index, as long as one is free. A held one not
-  // listed stays where it is, marked not attached; an index counts as attached
-  // only once a read or a set-up of it has succeeded. Indices never move.
+  // instance GUID, product GUID and instance name is acquired again, or opened
+  // anew in its own index when its old object no longer works. Any other takes
+  // back an index whose controller is not listed now and has the same product
+  // GUID and instance name (Wine gives a controller a new instance GUID each
+  // time it is plugged in): the current controller's index first, then the
+  // first in order; failing that it is opened into the next free index, as
+  // long as one is free. A held one not listed stays where it is, marked not
+  // attached; an index counts as attached only once a read or a set-up of it
+  // has succeeded. Indices never move.
   // Returns how many controllers were added (0 on an empty manager).
   int RefreshControllers();
   // Releases every device, then DirectInput. Safe on an empty manager and twice.

@@ -225,12 +225,12 @@ INT_PTR CALLBACK GraphicSettingsDialogProc(HWND dialog, UINT message, WPARAM wPa
   }
 }
 
-void RunGraphicSettings(HWND owner, bool* saveFailed) {
+INT_PTR RunGraphicSettings(HWND owner, bool* saveFailed) {
   if (saveFailed != nullptr) *saveFailed = false;
   CurrentDeviceRow = -1;
   if (!LoadGraphicSettings(owner, ProgramPath(kGraphicSettingsFile), GraphicSettings)) {
     ReleaseDisplayDevices();
-    return;
+    return -1;
   }
   CurrentDeviceRow = GraphicSettings.device;
   // A Unicode dialog, so the template's Hangul shows on every system locale,
@@ -243,4 +243,5 @@ void RunGraphicSettings(HWND owner, bool* saveFailed) {
   }
   // The mode arrays are not needed once the run is over.
   ReleaseDisplayDevices();
+  return result;
 }

@@ -29,9 +29,11 @@ extern const InterfaceText kGraphicSaveFailedMessage;
 
 // The whole graphics run: load and resolve "config\graphic.cfg", show the dialog
 // owned by owner, save on OK. Nothing is written after Cancel or a failed load.
+// Returns the dialog's result (1 OK, 0 Cancel), or -1 when it could not be
+// shown or the machine has no 3D device (after the message that says so).
 // saveFailed, when given, is set to whether OK's save failed (and was reported):
-// a game launcher that started the run alone learns it from the exit code.
-void RunGraphicSettings(HWND owner, bool* saveFailed = nullptr);
+// a game launcher that started the run alone learns both from the exit code.
+INT_PTR RunGraphicSettings(HWND owner, bool* saveFailed = nullptr);
 
 INT_PTR CALLBACK GraphicSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                            LPARAM lParam);

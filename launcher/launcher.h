@@ -17,7 +17,9 @@ void ShareDialogListTexts();
 // command line's switch asks (the report, one settings run alone, the help) or,
 // without one, show the launcher until it is closed. Returns the process exit
 // code: 1 when the report, or the save of /graphics' or /controls' run, could
-// not be written; 0 otherwise (a run cancelled included).
+// not be written; 2 when /graphics or /controls could configure nothing (no 3D
+// device, the input devices not set up, or the dialog not shown); 0 otherwise
+// (a run cancelled included).
 int RunStartUp(HINSTANCE instance, int argc, const char* const* argv);
 
 // Shows the launcher (template 106) as a modal dialog with no owner and returns

@@ -47,6 +47,13 @@ void SettleProgramDirectory() {
   SetProgramDirectory(modulePath, truncated, currentDirectory);
 }
 
+// What a settings run started alone tells a game launcher: 2 when it could
+// configure nothing (no 3D device, no input devices, or no dialog at all), 1
+// when OK's save failed, 0 when it saved or was cancelled.
+static int RunExitCode(INT_PTR result, bool saveFailed) {
+  return result == -1 ? 2 : saveFailed ? 1 : 0;
+}
+
 int RunStartUp(HINSTANCE instance, int argc, const char* const* argv) {
   ProgramInstance = instance;
   SettleProgramDirectory();
@@ -64,16 +71,15 @@ int RunStartUp(HINSTANCE instance, int argc, const char* const* argv) {
     case StartSwitch::kReport:
       return RunReport();
     case StartSwitch::kGraphics: {
-      // The run alone, owned by no window: OK saves as from the launcher. The
-      // exit code tells a game launcher whether that save failed.
+      // The run alone, owned by no window: OK saves as from the launcher.
       bool saveFailed = false;
-      RunGraphicSettings(nullptr, &saveFailed);
-      return saveFailed ? 1 : 0;
+      INT_PTR result = RunGraphicSettings(nullptr, &saveFailed);
+      return RunExitCode(result, saveFailed);
     }
     case StartSwitch::kControls: {
       bool saveFailed = false;
-      RunControlSettings(nullptr, &saveFailed);
-      return saveFailed ? 1 : 0;
+      INT_PTR result = RunControlSettings(nullptr, &saveFailed);
+      return RunExitCode(result, saveFailed);
     }
     case StartSwitch::kHelp:
       ShowSwitchHelp();

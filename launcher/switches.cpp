@@ -50,6 +50,11 @@ const wchar_t kHelpText[] =
     L"    이 도움말을 표시합니다.\n"
     L"    Shows this help.\n"
     L"\n"
+    L"/graphics, /controls 의 종료 코드는 저장했거나 취소했으면 0, 저장하지 못했으면 1,\n"
+    L"3D 디바이스가 없거나 DirectInput을 시작하지 못해 설정 창을 열 수 없었으면 2입니다.\n"
+    L"Exit code of /graphics, /controls: 0 saved or cancelled, 1 the save failed,\n"
+    L"2 the settings window could not open (no 3D device, or DirectInput could not start).\n"
+    L"\n"
     L"스위치가 없으면 첫 화면이 열립니다. \"/\" 대신 \"-\" 도 됩니다.\n"
     L"Without a switch, the first window opens. \"-\" works as \"/\".";
 

@@ -205,11 +205,24 @@ void OnDriverDone(void* context, IDirectDraw7* directDraw, IDirect3D7* direct3D)
 
 bool RunningUnderWine() { return WineFunction("wine_get_version") != nullptr; }
 
+// A registry type by its name; one beyond the known ones by its number.
+const char* RegistryTypeName(DWORD type, char* out, std::size_t size) {
+  static const char* const kNames[] = {
+      "REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD", "REG_DWORD_BIG_ENDIAN",
+      "REG_LINK", "REG_MULTI_SZ", "REG_RESOURCE_LIST", "REG_FULL_RESOURCE_DESCRIPTOR",
+      "REG_RESOURCE_REQUIREMENTS_LIST", "REG_QWORD"};
+  if (type < sizeof kNames / sizeof kNames[0]) return kNames[type];
+  std::snprintf(out, size, "type %lu", static_cast<unsigned long>(type));
+  return out;
+}
+
 // Wine's Direct3D renderer as its registry sets it (HKCU\Software\Wine\Direct3D,
-// "renderer"): true with the value under Wine, false elsewhere or when unset.
+// "renderer"): `name` the renderer it names, empty when it names none, and
+// `said` what the report says of the setting, empty elsewhere than under Wine.
 // Read for the report only; nothing else of the utility uses the registry.
-bool ReadWineRenderer(char* out, DWORD size) {
-  if (!RunningUnderWine()) return false;
+void ReadWineRenderer(char (&name)[64], char* said, std::size_t size) {
+  name[0] = said[0] = '\0';
+  if (!RunningUnderWine()) return;
   // advapi32.dll is found here, not imported: the utility starts with only the
   // DLLs its dialogs need.
   HRESULT failure = S_OK;
@@ -218,20 +231,33 @@ bool ReadWineRenderer(char* out, DWORD size) {
       FindSystemFunctionAs<decltype(&RegQueryValueExA)>("advapi32.dll", "RegQueryValueExA", failure);
   auto closeKey = FindSystemFunctionAs<decltype(&RegCloseKey)>("advapi32.dll", "RegCloseKey", failure);
   HKEY key = nullptr;
-  if (openKey == nullptr || queryValue == nullptr || closeKey == nullptr ||
-      openKey(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return false;
-  DWORD type = 0, bytes = size - 1;
-  LONG read = queryValue(key, "renderer", nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes);
-  closeKey(key);
-  if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-  out[bytes < size ? bytes : size - 1] = '\0';
-  return out[0] != '\0';
+  DWORD type = REG_NONE, bytes = sizeof name - 1;
+  LONG read = ERROR_FILE_NOT_FOUND;
+  if (openKey != nullptr && queryValue != nullptr && closeKey != nullptr &&
+      openKey(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+    read = queryValue(key, "renderer", nullptr, &type, reinterpret_cast<BYTE*>(name), &bytes);
+    closeKey(key);
+  }
+  bool text = type == REG_SZ || type == REG_EXPAND_SZ;
+  // Whatever a read that gave no text left in the buffer names no renderer.
+  name[read == ERROR_SUCCESS && text && bytes < sizeof name ? bytes : 0] = '\0';
+  const char* value = "the value \"renderer\" under HKCU\\Software\\Wine\\Direct3D";
+  char shown[kShownTextSize];
+  if (name[0] != '\0')
+    std::snprintf(said, size, "%s (HKCU\\Software\\Wine\\Direct3D, value \"renderer\")",
+                  ShowText(name, CP_ACP, true, shown, sizeof shown));
+  else if ((read == ERROR_SUCCESS || read == ERROR_MORE_DATA) && !text)
+    std::snprintf(said, size, "%s is no text but %s", value, RegistryTypeName(type, shown, sizeof shown));
+  else if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND)
+    std::snprintf(said, size, "%s could not be read: %s", value,
+                  DescribeResult(HRESULT_FROM_WIN32(read), nullptr, shown, sizeof shown));
+  else
+    std::snprintf(said, size, "not set (Wine's default)");
 }
 
 // Tries every listed device; returns how many render. Says the renderer Wine
 // was told to use, which decides what its Direct3D can do.
-int ReportRendering(ReportText& report, const DisplayWatch& watch, const char* renderer) {
+int ReportRendering(ReportText& report, const DisplayWatch& watch, const char* rendererSaid) {
   if (DisplayDeviceCatalogue.count > 0)
     ReportLine(report, "3D rendering, tried as the game starts (each device made on an off-screen surface, then released):");
   int rendering = 0;
@@ -254,13 +280,7 @@ int ReportRendering(ReportText& report, const DisplayWatch& watch, const char* r
     ReportLine(report, "  row %ld %s: renders: no: %s failed: %s", static_cast<long>(row), name,
                kRenderStepNames[trial.failedStep], described);
   }
-  if (renderer[0] != '\0') {
-    char shown[kShownTextSize];
-    ReportLine(report, "Wine's Direct3D renderer: %s (HKCU\\Software\\Wine\\Direct3D, value \"renderer\")",
-               ShowText(renderer, CP_ACP, true, shown, sizeof shown));
-  } else if (RunningUnderWine()) {
-    ReportLine(report, "Wine's Direct3D renderer: not set (Wine's default)");
-  }
+  if (rendererSaid[0] != '\0') ReportLine(report, "Wine's Direct3D renderer: %s", rendererSaid);
   return rendering;
 }
 
@@ -420,9 +440,9 @@ void ReportDisplay(ReportText& report, char* problem, std::size_t problemSize) {
                ShowText(ChosenText(kNoDisplayDeviceMessage), kGameTextCodePage, true, message,
                         sizeof message));
   }
-  char renderer[64] = "";
-  ReadWineRenderer(renderer, sizeof renderer);
-  if (ReportRendering(report, watch, renderer) == 0)
+  char renderer[64], rendererSaid[kShownTextSize];
+  ReadWineRenderer(renderer, rendererSaid, sizeof rendererSaid);
+  if (ReportRendering(report, watch, rendererSaid) == 0)
     SayRenderingProblem(watch, filled, renderer, problem, problemSize);
   ReportLine(report, "%s", "");
   ReportGraphicFile(report, filled);

@@ -352,6 +352,32 @@ TEST_F(ControlDialogTest, RestoringPicksTheRowTheFileNames) {
   }
 }
 
+// The row the control dialog opens on, and why, for each kind of file.
+TEST(ChooseRestoredDeviceTest, FindsTheLastOfANameTheKeyboardOrSaysWhyNot) {
+  JoystickRecord joysticks[3] = {};
+  std::strcpy(joysticks[0].name, "Pad");
+  std::strcpy(joysticks[1].name, "Wheel");
+  std::strcpy(joysticks[2].name, "Pad");
+  struct Case {
+    const char* device;
+    bool loaded;
+    int32_t count;
+    int32_t row;
+    RestoreReason reason;
+  } cases[] = {
+      {"Pad", true, 3, 3, kRestoreFoundByName},  {"Wheel", true, 3, 2, kRestoreFoundByName},
+      {"Wheel", true, 1, 0, kRestoreNotAttached}, {KeyboardDeviceName, true, 3, 0, kRestoreKeyboard},
+      {"", true, 3, 0, kRestoreNoDeviceName},     {"Wheel", false, 3, 0, kRestoreNoFile},
+  };
+  for (const Case& c : cases) {
+    ControlSettingsRecord settings = {};
+    std::strcpy(settings.device, c.device);
+    RestoredDevice chosen = ChooseRestoredDevice(settings, c.loaded, joysticks, c.count);
+    EXPECT_EQ(c.row, chosen.row) << c.device << " " << c.count;
+    EXPECT_EQ(c.reason, chosen.reason) << c.device << " " << c.count;
+  }
+}
+
 TEST_F(ControlDialogTest, StoredRowsOutsideTheirListsShowNothingAndOkStoresMinusOne) {
   AddWheel("Wheel");
   SetLoadedSettings("Wheel");

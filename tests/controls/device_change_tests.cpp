@@ -41,12 +41,13 @@ std::string HeldNames(const InputManager& m) {
   return names;
 }
 
-FakeJoystick& FakeNamed(const std::string& name) {
+// The scripted controller of the record's name and instance GUID, or null.
+FakeJoystick* FakeHolding(const JoystickRecord& record) {
   for (int i = 0; i < FakeJoystickCount(); ++i) {
-    if (name == FakeJoystickAt(i).name) return FakeJoystickAt(i);
+    FakeJoystick& j = FakeJoystickAt(i);
+    if (std::string(record.name) == j.name && IsEqualGUID(j.guidInstance, record.guidInstance)) return &j;
   }
-  ADD_FAILURE() << "no scripted controller " << name;
-  return FakeJoystickAt(0);
+  return nullptr;
 }
 
 struct RefreshCase {
@@ -103,6 +104,14 @@ TEST(ControllerRefreshTest, ArrivalsRemovalsAndReturnsKeepEveryIndex) {
          AddFakeJoystick("C17");
        },
        "C1 C2 C3 C4 C5 C6 C7 C8 C9 C10 C11 C12 C13 C14 C15 C16 ", "1111111111111111", 1},
+      {"other models, under the GUID it freed or of its name, do not take its index", 2, -1,
+       [&](InputManager& m) {
+         UnplugFakeJoystick(FakeJoystickAt(0));
+         refresh(m);
+         AddFakeJoystick("Pad").guidInstance = FakeJoystickAt(0).guidInstance;
+         AddFakeJoystick("C0");
+       },
+       "C0 C1 Pad C0 ", "0111", 1},
   };
   for (const RefreshCase& c : cases) {
     FakeDirectInputScope fake;
@@ -120,12 +129,11 @@ TEST(ControllerRefreshTest, ArrivalsRemovalsAndReturnsKeepEveryIndex) {
       // DirectInput, the keyboard and one object per held controller.
       EXPECT_EQ(2 + m.joystickCount, FakeLiveObjects()) << c.name;
       for (int i = 0; i < m.joystickCount; ++i) {
-        FakeJoystick& scripted = FakeNamed(m.joystickRecords[i].name);
-        EXPECT_TRUE(IsEqualGUID(scripted.guidInstance, m.joystickRecords[i].guidInstance))
-            << c.name << ", index " << i;
+        FakeJoystick* scripted = FakeHolding(m.joystickRecords[i]);
+        ASSERT_NE(nullptr, scripted) << c.name << ", index " << i;
         bool present = c.attached[i] == '1';
         EXPECT_EQ(present ? 1 : 0, m.joystickRecords[i].attached) << c.name << ", index " << i;
-        scripted.state.lZ = 100 + i;
+        scripted->state.lZ = 100 + i;
         m.currentJoystick = i;
         EXPECT_EQ(present, m.PollDevices()) << c.name << ", index " << i;
         EXPECT_EQ(present ? 100 + i : 0, m.joystickStates[i].lZ) << c.name << ", index " << i;
@@ -287,6 +295,15 @@ TEST_F(DeviceChangeTest, AControllerBackUnderANewGuidTakesBackItsOwnRow) {
   second.state.lX = 900;
   Tick(dialog);
   EXPECT_EQ(2, Selection(dialog, IDC_CONTROL_LIGHT)) << "detected on its own row";
+  // Both out, the selected one back alone: of the two rows, it takes the player's.
+  UnplugFakeJoystick(first);
+  UnplugFakeJoystick(second);
+  ApplyDeviceChangeNow(dialog);
+  ReplugFakeJoystickAsNew(second);
+  ApplyDeviceChangeNow(dialog);
+  second.state.lX = -900;
+  Tick(dialog);
+  EXPECT_EQ(3, Selection(dialog, IDC_CONTROL_LIGHT)) << "detected on the selected row again";
   DestroyWindow(dialog);
   ExpectEveryObjectReleasedOnce("after closing");
 }

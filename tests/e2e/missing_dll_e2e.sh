@@ -2,7 +2,8 @@
 # The built utility on a system without DirectDraw and DirectInput (Wine told to
 # refuse ddraw.dll and dinput.dll): the launcher still shows; "그래픽 설정" says
 # the enumeration failed and writes nothing; "컨트롤 설정" comes straight back to
-# the launcher and writes nothing; Escape ends it with exit code 0.
+# the launcher and writes nothing; Escape ends it with exit code 0. Started
+# alone (/graphics, /controls), each run ends with exit code 2.
 # Usage: missing_dll_e2e.sh <velmora-config.exe> <wine-run wrapper>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
@@ -43,3 +44,13 @@ ended_cleanly "the utility was still running 30 s after Escape"
 [ -d "$game/config" ] || fail "config was not created"
 [ -z "$(ls -A "$game/config")" ] || fail "files were written: $(ls -A "$game/config")"
 echo "PASS: Escape ended it with exit code 0; config holds no file"
+
+# Alone, each run configures nothing, and exit code 2 tells a game launcher so.
+for run in /graphics /controls; do
+  WINEDLLOVERRIDES='mscoree,mshtml=;ddraw,dinput=d' start_utility "$run"
+  [ "$run" = /controls ] || { box=$(wait_for_window "Error" 30) && press_key "$box" Return; } ||
+    fail "$run: no message box"
+  utility_ended "$run: still running 30 s later"
+  [ "$code" = 2 ] && ! grep -q '^wine: Unhandled' "$errors" || fail "$run: exit code $code, expected 2"
+done
+echo "PASS: /graphics and /controls alone end with exit code 2"

@@ -41,6 +41,8 @@
 //   ReplugFakeJoystickAsNew(wheel);        // back as under Wine: a new guidInstance
 //                                          // (same guidProduct and name), old objects dead
 // Two controllers of one model: b.guidProduct = a.guidProduct, and one name.
+// A GUID given again: pad.guidInstance = wheel.guidInstance (CreateDeviceEx
+// opens the one of them added last).
 //
 // What it records: per device counters (acquire, poll, unacquire, reads,
 // ranges set per axis, data format and cooperative level given), every Release

@@ -210,7 +210,7 @@ TEST_F(GraphicDialogTest, OkWithoutChangesStoresRowZeroWhenTheModeWasMissing) {
   EXPECT_EQ(Fields(R{2, 0, 0, 0, 640, 480, 32, 0, 2, 0}), Fields(GraphicSettings));
 }
 
-TEST_F(GraphicDialogTest, CancelCopiesNothingBack) {
+TEST_F(GraphicDialogTest, CancelKeepsOnlyThePickedMode) {
   HWND dialog = Open(R{0, 1, 3, 1, 640, 480, 16, 16, 1, 0});
   ASSERT_NE(nullptr, dialog);
   Pick(dialog, IDC_GRAPHIC_DEVICE, 1);

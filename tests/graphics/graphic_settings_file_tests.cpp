@@ -225,4 +225,43 @@ TEST(GraphicSettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
   }
 }
 
+// What resolving changed, bit by bit, against one device that binds one
+// texture, cannot render in a window and offers 640 x 480 x 16 and 800 x 600 x 32.
+TEST(ResolveGraphicSettingsTest, TellsEachCorrectionItMakes) {
+  struct Case {
+    const char* name;
+    void (*change)(GraphicRequest&);
+    uint32_t expected;
+  } cases[] = {
+      {"as offered", [](GraphicRequest&) {}, 0},
+      {"unknown device", [](GraphicRequest& r) { std::strcpy(r.deviceName, "Other"); }, kCorrectedDevice},
+      {"no device named", [](GraphicRequest& r) { r.deviceName[0] = '\0'; }, 0},
+      {"missing mode", [](GraphicRequest& r) { r.colorDepth = 24; }, kCorrectedMode},
+      {"multitexture 7", [](GraphicRequest& r) { r.multiTexture = 7; },
+       kCorrectedMultiTextureRange | kCorrectedMultiTextureDevice},
+      {"multitexture 1", [](GraphicRequest& r) { r.multiTexture = 1; }, kCorrectedMultiTextureDevice},
+      {"window 1", [](GraphicRequest& r) { r.window = 1; }, kCorrectedWindowDevice},
+      {"window -2", [](GraphicRequest& r) { r.window = -2; }, kCorrectedWindowRange | kCorrectedWindowDevice},
+      {"texture depth 24", [](GraphicRequest& r) { r.textureDepth = 24; }, kCorrectedTextureDepth},
+      {"texture depth 32", [](GraphicRequest& r) { r.textureDepth = 32; }, 0},
+      {"quality 5", [](GraphicRequest& r) { r.textureQuality = 5; }, kCorrectedTextureQuality},
+      {"compress 2", [](GraphicRequest& r) { r.textureCompress = 2; }, kCorrectedTextureCompress},
+  };
+  FakeDisplaySystem machine({PrimaryDriver("P", {{640, 480, 16, 0}, {800, 600, 32, 0}}, {HardwareDevice("Card", kAllDepths, 1)}, 0)});
+  ASSERT_TRUE(EnumerateDisplayDevices());
+  for (const Case& c : cases) {
+    GraphicRequest request = {};
+    std::strcpy(request.deviceName, "Card");
+    request.width = 800;
+    request.height = 600;
+    request.colorDepth = 32;
+    request.textureQuality = 2;
+    c.change(request);
+    GraphicSettingsRecord out;
+    uint32_t corrections = 0xFFFFFFFF;
+    ResolveGraphicSettings(request, out, &corrections);
+    EXPECT_EQ(c.expected, corrections) << c.name;
+  }
+}
+
 }  // namespace

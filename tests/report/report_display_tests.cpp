@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "graphics/display_catalogue.h"
-#include "graphics/graphic_settings_file.h"
 #include "program/program_directory.h"
 #include "report/report_sections.h"
 #include "tests/fakes/fake_ddraw.h"
@@ -173,6 +172,28 @@ TEST_F(ReportFileTest, EachDeviceIsTriedAndItsFailingStepTold) {
   EXPECT_EQ(0, machine.LiveObjects());
 }
 
+// A renderer value that names no renderer (set in the test prefix's registry):
+// neither the report nor its opening sentence names one.
+TEST_F(ReportFileTest, ARendererValueThatIsNoNameNamesNoRenderer) {
+  const DWORD one = 1;
+  const std::string tooLong(80, 'g');
+  const struct { DWORD type; const void* data; DWORD size; const char* said; } cases[] = {
+      {REG_DWORD, &one, sizeof one, "is no text but REG_DWORD\r\n"},
+      {REG_SZ, tooLong.c_str(), 81, "could not be read: 0x800700EA"}};
+  FakeDisplaySystem machine({PrimaryDriver("P", Desktop(), {HardwareDevice("Fails")})});
+  machine.drivers[0].devices[0].createResult = DDERR_GENERIC;
+  for (const auto& c : cases) {
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", "renderer",
+                                             c.type, c.data, c.size));
+    std::string text = Report();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", "renderer");
+    EXPECT_NE(std::string::npos, text.find(std::string("\r\nWine's Direct3D renderer: the value \"renderer\" "
+                                                       "under HKCU\\Software\\Wine\\Direct3D ") + c.said))
+        << text;
+    EXPECT_NE(nullptr, std::strstr(Problem, "could be created; under Wine")) << Problem;
+  }
+}
+
 TEST_F(ReportFileTest, AMissingDirectDrawIsALineNotAMessage) {
   FakeDisplaySystem machine(Machine());
   machine.enumerateResult = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
@@ -181,45 +202,6 @@ TEST_F(ReportFileTest, AMissingDirectDrawIsALineNotAMessage) {
             text.find("DirectDrawEnumerateExA failed: 0x8007007E (ddraw.dll could not be loaded)"));
   EXPECT_NE(std::string::npos, text.find("Devices listed: none; the graphic settings say "
                                          "\"\xEF\xBC\x93\xEF\xBC\xA4"));  // "３Ｄ"
-}
-
-// What resolving changed, bit by bit, against one device that binds one
-// texture, cannot render in a window and offers 640 x 480 x 16 and 800 x 600 x 32.
-TEST(ResolveGraphicSettingsTest, TellsEachCorrectionItMakes) {
-  struct Case {
-    const char* name;
-    void (*change)(GraphicRequest&);
-    uint32_t expected;
-  } cases[] = {
-      {"as offered", [](GraphicRequest&) {}, 0},
-      {"unknown device", [](GraphicRequest& r) { std::strcpy(r.deviceName, "Other"); }, kCorrectedDevice},
-      {"no device named", [](GraphicRequest& r) { r.deviceName[0] = '\0'; }, 0},
-      {"missing mode", [](GraphicRequest& r) { r.colorDepth = 24; }, kCorrectedMode},
-      {"multitexture 7", [](GraphicRequest& r) { r.multiTexture = 7; },
-       kCorrectedMultiTextureRange | kCorrectedMultiTextureDevice},
-      {"multitexture 1", [](GraphicRequest& r) { r.multiTexture = 1; }, kCorrectedMultiTextureDevice},
-      {"window 1", [](GraphicRequest& r) { r.window = 1; }, kCorrectedWindowDevice},
-      {"window -2", [](GraphicRequest& r) { r.window = -2; }, kCorrectedWindowRange | kCorrectedWindowDevice},
-      {"texture depth 24", [](GraphicRequest& r) { r.textureDepth = 24; }, kCorrectedTextureDepth},
-      {"texture depth 32", [](GraphicRequest& r) { r.textureDepth = 32; }, 0},
-      {"quality 5", [](GraphicRequest& r) { r.textureQuality = 5; }, kCorrectedTextureQuality},
-      {"compress 2", [](GraphicRequest& r) { r.textureCompress = 2; }, kCorrectedTextureCompress},
-  };
-  FakeDisplaySystem machine({PrimaryDriver("P", Desktop(), {HardwareDevice("Card", kAllDepths, 1)}, 0)});
-  ASSERT_TRUE(EnumerateDisplayDevices());
-  for (const Case& c : cases) {
-    GraphicRequest request = {};
-    std::strcpy(request.deviceName, "Card");
-    request.width = 800;
-    request.height = 600;
-    request.colorDepth = 32;
-    request.textureQuality = 2;
-    c.change(request);
-    GraphicSettingsRecord out;
-    uint32_t corrections = 0xFFFFFFFF;
-    ResolveGraphicSettings(request, out, &corrections);
-    EXPECT_EQ(c.expected, corrections) << c.name;
-  }
 }
 
 }  // namespace

@@ -8,9 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "controls/control_settings_dialog.h"
-#include "controls/control_settings_file.h"
-#include "controls/input_tables.h"
 #include "program/program_directory.h"
 #include "program/program_instance.h"
 #include "report/report_sections.h"
@@ -90,32 +87,6 @@ TEST_F(ReportInputTest, FailuresBeforeTheControllersAreLinesAndTheDialogWouldNot
 TEST_F(ReportInputTest, ANameThatFillsItsFieldIsReadNoFurther) {
   std::memset(AddFakeJoystick("").name, 'W', MAX_PATH);
   ExpectLines(Report(), {("\r\n  instance name: \"" + std::string(MAX_PATH, 'W') + "\"\r\n").c_str()});
-}
-
-// The row the control dialog opens on, and why, for each kind of file.
-TEST(ChooseRestoredDeviceTest, FindsTheLastOfANameTheKeyboardOrSaysWhyNot) {
-  JoystickRecord joysticks[3] = {};
-  std::strcpy(joysticks[0].name, "Pad");
-  std::strcpy(joysticks[1].name, "Wheel");
-  std::strcpy(joysticks[2].name, "Pad");
-  struct Case {
-    const char* device;
-    bool loaded;
-    int32_t count;
-    int32_t row;
-    RestoreReason reason;
-  } cases[] = {
-      {"Pad", true, 3, 3, kRestoreFoundByName},  {"Wheel", true, 3, 2, kRestoreFoundByName},
-      {"Wheel", true, 1, 0, kRestoreNotAttached}, {KeyboardDeviceName, true, 3, 0, kRestoreKeyboard},
-      {"", true, 3, 0, kRestoreNoDeviceName},     {"Wheel", false, 3, 0, kRestoreNoFile},
-  };
-  for (const Case& c : cases) {
-    ControlSettingsRecord settings = {};
-    std::strcpy(settings.device, c.device);
-    RestoredDevice chosen = ChooseRestoredDevice(settings, c.loaded, joysticks, c.count);
-    EXPECT_EQ(c.row, chosen.row) << c.device << " " << c.count;
-    EXPECT_EQ(c.reason, chosen.reason) << c.device << " " << c.count;
-  }
 }
 
 }  // namespace
