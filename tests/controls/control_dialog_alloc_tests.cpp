@@ -1,7 +1,8 @@
 // The 16 ms ticks of the control and calibration dialogs allocate nothing:
 // this program's own heap calls (operator new, and malloc / calloc / realloc
 // through the linker's --wrap) are counted across a few hundred ticks in which
-// the scripted wheel moves, presses buttons and detection selects rows.
+// the scripted wheel moves, presses buttons and detection selects rows, and as
+// many in which scripted keys bind.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -164,6 +165,25 @@ TEST(AllocationCountTest, TicksAllocateNothing) {
   long calibrationTicks = StopCounting();
   EXPECT_EQ(0, calibrationTicks) << "allocations in 300 calibration ticks";
   DestroyWindow(calibration);
+
+  // The keyboard row, in front with a list focused: keys go down and up, and
+  // every press binds another row.
+  ChooseListRow(control, IDC_CONTROL_DEVICE, 0);
+  ShowWindow(control, SW_SHOW);
+  SetForegroundWindow(control);
+  SetFocus(GetDlgItem(control, IDC_CONTROL_ACCELE));
+  const int keys[] = {DIK_A, DIK_LSHIFT, DIK_LEFT, DIK_SPACE};
+  selectionsMade = 0;
+  StartCounting();
+  for (int tick = 0; tick < 300; ++tick) {
+    int before = Selection(control, IDC_CONTROL_ACCELE);
+    std::memset(FakeKeyboard().keys, 0, sizeof FakeKeyboard().keys);
+    if (tick % 2 == 0) FakeKeyboard().keys[keys[(tick / 2) % 4]] = 0x80;
+    Tick(control);
+    if (Selection(control, IDC_CONTROL_ACCELE) != before) ++selectionsMade;
+  }
+  EXPECT_EQ(0, StopCounting()) << "allocations in 300 keyboard ticks";
+  EXPECT_GT(selectionsMade, 100) << "the keys were meant to bind";
   DestroyWindow(control);
 }
 

@@ -6,7 +6,12 @@
 //  2. control dialog, the wheel swinging past the threshold or pressing a
 //     button every tick: one list selection per tick (the most a tick does);
 //  3. control dialog with the selected wheel pulled out: every read fails;
-//  4. calibration dialog on a whole axis that moves every tick.
+//  4. calibration dialog on a whole axis that moves every tick;
+//  5. control dialog on the keyboard row, shown in front with a list focused,
+//     no key moving: one keyboard read;
+//  6. the same with a key that has no row going down or up on every tick;
+//  7. the same with a key going down or up on every tick, each press binding
+//     another row (the most a keyboard tick does).
 // Usage: tick_benchmark [ticks]
 #include <windows.h>
 
@@ -68,6 +73,24 @@ double MeanMicroseconds(HWND window, FakeJoystick& wheel, Move move, long ticks,
 // steady swing the previous tick's row is cleared to make every tick select.
 void ClearTarget(HWND dialog) {
   SendDlgItemMessageW(dialog, DetectionTarget, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+// Presses one of four keys on even ticks and lets it go on odd ones, so every
+// press binds a row other than the one shown.
+void PressAndRelease(HWND) {
+  static long tick = 0;
+  const int keys[] = {DIK_A, DIK_S, DIK_D, DIK_F};
+  std::memset(FakeKeyboard().keys, 0, sizeof FakeKeyboard().keys);
+  if (tick % 2 == 0) FakeKeyboard().keys[keys[(tick / 2) % 4]] = 0x80;
+  ++tick;
+}
+
+// A key that has no row of the key table goes down and up: the keyboard
+// changes every tick, and nothing binds.
+void PressAndReleaseNoRowKey(HWND) {
+  static long tick = 0;
+  const int kNoRowKey = 0x56;  // DIK_OEM_102
+  FakeKeyboard().keys[kNoRowKey] = tick++ % 2 == 0 ? 0x80 : 0;
 }
 
 void Report(const char* what, long ticks, double perTick) {
@@ -135,6 +158,23 @@ int main(int argc, char** argv) {
   Report("calibration dialog, whole axis sweeping", ticks,
          MeanMicroseconds(calibration, wheel, Sweep, ticks, nullptr));
   DestroyWindow(calibration);
+
+  SendDlgItemMessageW(control, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0, 0);
+  SendMessageW(control, WM_COMMAND, MAKEWPARAM(IDC_CONTROL_DEVICE, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(control, IDC_CONTROL_DEVICE)));
+  ShowWindow(control, SW_SHOW);
+  SetForegroundWindow(control);
+  SetFocus(GetDlgItem(control, IDC_CONTROL_LEFT));
+  if (GetForegroundWindow() != control || DetectionTarget != IDC_CONTROL_LEFT) {
+    std::printf("the control dialog did not come to the front with a list focused\n");
+    return 1;
+  }
+  Report("control dialog, keyboard row, no key moving", ticks,
+         MeanMicroseconds(control, wheel, Rest, ticks, nullptr));
+  Report("control dialog, keyboard row, a key of no row down or up", ticks,
+         MeanMicroseconds(control, wheel, Rest, ticks, PressAndReleaseNoRowKey));
+  Report("control dialog, keyboard row, a key down or up", ticks,
+         MeanMicroseconds(control, wheel, Rest, ticks, PressAndRelease));
   DestroyWindow(control);
   return 0;
 }
