@@ -4,7 +4,9 @@
 # leaves behind compared byte for byte:
 #  (a) no file, OK: the keyboard preset in thirteen CR LF lines;
 #  (b) a file naming a joystick that is not attached, OK: the keyboard preset;
-#  (c) a file, Cancel: the file as it was.
+#  (c) a file, Cancel: the file as it was;
+#  (d) no file, keys pressed into the function lists through Wine's real
+#      DirectInput keyboard (an arrow key, Shift, a letter), OK: their rows.
 # Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
@@ -71,3 +73,29 @@ run_controls Escape
 same_bytes "$work/before-cancel.cfg" "$input" "(c) Cancel changed input.cfg"
 [ ! -e "$input.tmp" ] || fail "(c) a temporary file was left beside input.cfg"
 echo "PASS (c): Cancel left input.cfg byte for byte"
+
+# (d) Keys bound by pressing them. Wine's DirectInput keyboard sees X key events
+# only while the window has the X input focus, which nothing gives it on a bare
+# Xvfb. From OK, Tab goes to Cancel, the device list, "리셋" and the LEFT list
+# (the disabled mode lists and calibrate buttons are passed over), then RIGHT,
+# ACCELE and BRAKE. Each key is held 60 ms, longer than the 16 ms tick.
+rm -f "$input"
+start_utility
+launcher=$(wait_for_window "Velmora Config" 60) || fail "(d) the launcher did not appear"
+press_key "$launcher" Tab
+press_key "$launcher" space
+controls=$(wait_for_window "Velmora Key Setting" 30) || fail "(d) the control dialog did not appear"
+sleep 0.5
+xdotool windowfocus --sync "$controls" 2>/dev/null || xdotool windowfocus "$controls"
+sleep 0.2
+xdotool key --delay 120 Tab Tab Tab Tab Up Tab Shift_L Tab e Tab Left Return
+gone "$controls" 20 || fail "(d) the control dialog stayed open after Return"
+launcher=$(wait_for_window "Velmora Config" 20) || fail "(d) the launcher did not come back"
+press_key "$launcher" Escape
+ended_cleanly "(d) the utility was still running 30 s after Escape"
+# LEFT the up arrow (row 109, SHIFTDOWN's too: OK saves it shared), RIGHT left
+# Shift (42, bound as it came up), ACCELE E (18), BRAKE the left arrow (111).
+first_run_input_cfg | sed -e 's/^LEFT=111,/LEFT=109,/' -e 's/^RIGHT=112,/RIGHT=42,/' \
+  -e 's/^ACCELE=45,/ACCELE=18,/' -e 's/^BRAKE=44,/BRAKE=111,/' >"$work/pressed.cfg"
+same_bytes "$work/pressed.cfg" "$input" "(d) input.cfg does not hold the pressed keys' rows"
+echo "PASS (d): keys pressed into the lists, OK wrote their rows"
