@@ -26,18 +26,21 @@ gone() {
   return 1
 }
 
-# run_controls KEY: starts the utility, opens the controls run from the
-# launcher (Tab to "컨트롤 설정", Space), ends the control dialog with KEY
-# (Return: OK, the default button; Escape: Cancel), then quits the launcher.
+# run_controls KEY...: starts the utility, opens the controls run from the
+# launcher (Tab to "컨트롤 설정", Space), presses the KEYs in the control dialog,
+# the last one ending it (Return: OK, the default button; Escape: Cancel), then
+# quits the launcher.
 run_controls() {
-  local key=$1 launcher controls
+  local key=${!#} launcher controls
   start_utility
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" Tab
   press_key "$launcher" space
   controls=$(wait_for_window "Velmora Key Setting" 30) || fail "the control dialog did not appear"
   sleep 0.5
-  press_key "$controls" "$key"
+  press_key "$controls" "$1"
+  shift
+  [ $# -eq 0 ] || xdotool key --delay 120 "$@"
   gone "$controls" 20 || fail "the control dialog stayed open after $key"
   launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not come back"
   press_key "$launcher" Escape
@@ -74,27 +77,13 @@ same_bytes "$work/before-cancel.cfg" "$input" "(c) Cancel changed input.cfg"
 [ ! -e "$input.tmp" ] || fail "(c) a temporary file was left beside input.cfg"
 echo "PASS (c): Cancel left input.cfg byte for byte"
 
-# (d) Keys bound by pressing them. Wine's DirectInput keyboard sees X key events
-# only while the window has the X input focus, which nothing gives it on a bare
-# Xvfb. From OK, Tab goes to Cancel, the device list, "리셋" and the LEFT list
-# (the disabled mode lists and calibrate buttons are passed over), then RIGHT,
-# ACCELE and BRAKE. Each key is held 60 ms, longer than the 16 ms tick.
+# (d) Keys pressed into the lists, through Wine's DirectInput keyboard (the
+# window has the X input focus from press_key): from OK, Tab passes Cancel, the
+# device list and "리셋" to LEFT, then RIGHT, ACCELE, BRAKE. Each key is held
+# 60 ms, longer than a tick: Up (109, SHIFTDOWN's too: saved shared), left
+# Shift (42), E (18), Left (111).
 rm -f "$input"
-start_utility
-launcher=$(wait_for_window "Velmora Config" 60) || fail "(d) the launcher did not appear"
-press_key "$launcher" Tab
-press_key "$launcher" space
-controls=$(wait_for_window "Velmora Key Setting" 30) || fail "(d) the control dialog did not appear"
-sleep 0.5
-xdotool windowfocus --sync "$controls" 2>/dev/null || xdotool windowfocus "$controls"
-sleep 0.2
-xdotool key --delay 120 Tab Tab Tab Tab Up Tab Shift_L Tab e Tab Left Return
-gone "$controls" 20 || fail "(d) the control dialog stayed open after Return"
-launcher=$(wait_for_window "Velmora Config" 20) || fail "(d) the launcher did not come back"
-press_key "$launcher" Escape
-ended_cleanly "(d) the utility was still running 30 s after Escape"
-# LEFT the up arrow (row 109, SHIFTDOWN's too: OK saves it shared), RIGHT left
-# Shift (42, bound as it came up), ACCELE E (18), BRAKE the left arrow (111).
+run_controls Tab Tab Tab Tab Up Tab Shift_L Tab e Tab Left Return
 first_run_input_cfg | sed -e 's/^LEFT=111,/LEFT=109,/' -e 's/^RIGHT=112,/RIGHT=42,/' \
   -e 's/^ACCELE=45,/ACCELE=18,/' -e 's/^BRAKE=44,/BRAKE=111,/' >"$work/pressed.cfg"
 same_bytes "$work/pressed.cfg" "$input" "(d) input.cfg does not hold the pressed keys' rows"

@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
@@ -93,33 +92,19 @@ TEST_F(ReportInputTest, ANameThatFillsItsFieldIsReadNoFurther) {
   ExpectLines(Report(), {("\r\n  instance name: \"" + std::string(MAX_PATH, 'W') + "\"\r\n").c_str()});
 }
 
-// The shared inputs of the stored rows, read in the table the file's DEVICE
-// names, whether or not that device is attached.
+// The shared inputs of the stored rows, in the table DEVICE names even when
+// that controller is not attached; row 0 and rows beyond the table share none.
 TEST_F(ReportInputTest, SharedInputsAreNamedOneLineEach) {
-  const std::string keyboard = "DEVICE=\"\x83\x4C\x81\x5B\x83\x7B\x81\x5B\x83\x68\"\r\n";
-  struct Case {
-    std::string file;
-    std::vector<const char*> lines;
-  } cases[] = {
-      {keyboard + "LEFT=111\r\nRIGHT=112\r\nACCELE=44\r\nBRAKE=44\r\nSIDEBRAKE=0\r\nLIGHT=0\r\n",
-       {"\r\nShared inputs of the stored assignments:\r\n  ACCELE and BRAKE share row 44 (Z)\r\n\r\n"}},
-      {keyboard + "LEFT=3\r\nRIGHT=1\r\nACCELE=2\r\n",
-       {"\r\nShared inputs of the stored assignments:\r\n  none: no two functions share an input\r\n"}},
-      {"DEVICE=\"Gone Wheel\"\r\nLEFT=3\r\nRIGHT=3\r\nACCELE=7\r\nBRAKE=8\r\nSHIFTUP=25\r\n"
-       "SHIFTDOWN=25\r\nVIEWUP=9\r\nVIEWDOWN=57\r\nSIDEBRAKE=57\r\n",
-       {"\r\nShared inputs of the stored assignments:\r\n"
-        "  SHIFTUP and SHIFTDOWN share row 25 (\xE3\x83\x9C\xE3\x82\xBF\xE3\x83\xB3\xEF\xBC\x91)\r\n"
-        "  VIEWUP on row 9 (\xEF\xBC\xBA\xE8\xBB\xB8) shares its axis with ACCELE on row 7 "
-        "(\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8B) and BRAKE on row 8 (\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8D)\r\n\r\n"}},
-      {"DEVICE=\"Gone Wheel\"\r\nLEFT=3\r\nRIGHT=3\r\nLIGHT=1\r\n",
-       {"\r\n  LEFT and RIGHT on row 3 (\xE5\xB7\xA6\xE5\x8F\xB3) share their axis with LIGHT on row 1 "
-        "(\xE5\xB7\xA6)\r\n\r\n"}},
-  };
-  for (const Case& c : cases) {
-    WriteFileBytes(folder_.File("config\\input.cfg"), c.file);
-    std::string text = Report();
-    for (const char* line : c.lines) EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
-  }
+  WriteFileBytes(folder_.File("config\\input.cfg"),
+                 "DEVICE=\"Gone\"\r\nLEFT=3\r\nRIGHT=3\r\nLIGHT=1\r\nACCELE=7\r\nBRAKE=8\r\n"
+                 "VIEWUP=9\r\nSHIFTUP=25\r\nSHIFTDOWN=25\r\nVIEWDOWN=57\r\nSIDEBRAKE=57\r\n");
+  ExpectLines(Report(), {"\r\nShared inputs of the stored assignments:\r\n"
+                         "  LEFT and RIGHT on row 3 (\xE5\xB7\xA6\xE5\x8F\xB3) share their axis "
+                         "with LIGHT on row 1 (\xE5\xB7\xA6)\r\n"
+                         "  SHIFTUP and SHIFTDOWN share row 25 (\xE3\x83\x9C\xE3\x82\xBF\xE3\x83\xB3"
+                         "\xEF\xBC\x91)\r\n  VIEWUP on row 9 (\xEF\xBC\xBA\xE8\xBB\xB8) shares its "
+                         "axis with ACCELE on row 7 (\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8B) and BRAKE "
+                         "on row 8 (\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8D)\r\n\r\n"});
 }
 
 // The row the control dialog opens on, and why, for each kind of file.
