@@ -7,6 +7,7 @@
 
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_file.h"
+#include "controls/input_rules.h"
 #include "program/cp932_text.h"
 #include "program/dialog_font.h"
 #include "program/program_directory.h"
@@ -45,6 +46,21 @@ bool watchesNeedReadState;
 // borrowed; it is applied when that dialog closes.
 bool deviceChangePending;
 
+// The ten function lists, in FunctionComboIds order, with their own window
+// procedure (put back when the dialog closes) and their labels: a list's label
+// is the control just before it in template order.
+HWND functionLists[kFunctionCount];
+WNDPROC functionListProcedures[kFunctionCount];
+HWND functionLabels[kFunctionCount];
+// Whether each label is drawn as sharing its function's input with another.
+bool labelShared[kFunctionCount];
+constexpr COLORREF kSharedLabelColour = RGB(200, 0, 0);
+
+// The keyboard as seen since the focused list took the focus; false until it
+// has been read for that list (and after a device change).
+KeyWatch keyWatch;
+bool keyWatchStarted;
+
 LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
 }
@@ -65,12 +81,14 @@ void EnableControl(HWND dialog, int id, bool enabled) {
   EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE);
 }
 
-bool IsFunctionList(int id) {
+int FunctionPosition(int id) {
   for (int position = 0; position < kFunctionCount; ++position) {
-    if (FunctionComboIds[position] == id) return true;
+    if (FunctionComboIds[position] == id) return position;
   }
-  return false;
+  return -1;
 }
+
+bool IsFunctionList(int id) { return FunctionPosition(id) >= 0; }
 
 // The record of controller row `row`, or null for the keyboard and for a row
 // with no controller behind it.
@@ -79,6 +97,28 @@ const JoystickRecord* JoystickOfRow(int32_t row) {
     return nullptr;
   }
   return &ControlManager->joystickRecords[row - 1];
+}
+
+// True while the function lists hold keys: the keyboard row, or a row with no
+// controller behind it.
+bool KeyboardSelected() { return JoystickOfRow(SelectedDeviceRow) == nullptr; }
+
+// Colours the labels of the functions whose input another function has too,
+// and gives every other label back its usual colour.
+void ShowSharedInputs(HWND dialog) {
+  int32_t rows[kFunctionCount];
+  for (int p = 0; p < kFunctionCount; ++p) {
+    rows[p] = functionLists[p] != nullptr
+                  ? static_cast<int32_t>(SendMessageW(functionLists[p], CB_GETCURSEL, 0, 0))
+                  : ListSelection(dialog, FunctionComboIds[p]);
+  }
+  bool shared[kFunctionCount];
+  FindSharedInputs(rows, KeyboardSelected(), shared);
+  for (int p = 0; p < kFunctionCount; ++p) {
+    if (shared[p] == labelShared[p]) continue;
+    labelShared[p] = shared[p];
+    if (functionLabels[p] != nullptr) InvalidateRect(functionLabels[p], nullptr, TRUE);
+  }
 }
 
 void SetModeListsEnabled(HWND dialog, bool enabled) {
@@ -95,6 +135,8 @@ void ShowDeviceInputs(HWND dialog, int32_t row) {
   // unless the controller is known to be pulled out.
   const JoystickRecord* joystick = JoystickOfRow(row);
   selectedStateRead = joystick == nullptr || joystick->attached != 0;
+  // What the keyboard did meanwhile binds nothing on the new device's lists.
+  keyWatchStarted = false;
   if (row == 0 || joystick == nullptr) {
     FillFunctionCombos(dialog, KeyNameTable);
     if (ControlManager != nullptr) ControlManager->currentJoystick = -1;
@@ -109,6 +151,38 @@ void SelectDetectedRow(HWND dialog, int32_t row) {
   // Selecting the row already shown would only repaint the list every tick.
   if (ListSelection(dialog, DetectionTarget) == row) return;
   ListMessage(dialog, DetectionTarget, CB_SETCURSEL, static_cast<WPARAM>(row));
+  ShowSharedInputs(dialog);
+}
+
+// The keyboard is read now, and what is down now counts as held: the key that
+// brought the focus here (Tab, say) binds nothing.
+void WatchKeysFromNow() {
+  if (ControlManager == nullptr) return;
+  ControlManager->PollDevices();
+  StartKeyWatch(keyWatch, ControlManager->keyboardState);
+  keyWatchStarted = true;
+}
+
+// While the keyboard is selected, a closed function list leaves its keys to the
+// binding: no moving the selection, no type-ahead. F4 still opens it, Tab,
+// Enter and Escape keep their dialog meaning, Alt combinations (system keys)
+// theirs; the mouse and an open list work as ever.
+bool BindingTakesKey(HWND list, UINT message, WPARAM key) {
+  if (message != WM_KEYDOWN && message != WM_CHAR) return false;
+  if (ControlManager == nullptr || !KeyboardSelected()) return false;
+  if (SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0) return false;
+  if (message == WM_KEYDOWN) {
+    return key != VK_F4 && key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE;
+  }
+  return key != L'\t' && key != L'\r' && key != 0x1B;
+}
+
+LRESULT CALLBACK FunctionListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  int position = FunctionPosition(GetDlgCtrlID(list));
+  WNDPROC original = position >= 0 ? functionListProcedures[position] : nullptr;
+  if (original == nullptr) return DefWindowProcW(list, message, wParam, lParam);
+  if (BindingTakesKey(list, message, wParam)) return 0;
+  return CallWindowProcW(original, list, message, wParam, lParam);
 }
 
 // ---- WM_INITDIALOG ---------------------------------------------------------
@@ -138,6 +212,35 @@ void FillModeLists(HWND dialog) {
       ListMessage(dialog, AxisModeComboIds[i].modeListId, CB_ADDSTRING, 0,
                   reinterpret_cast<LPARAM>(AxisMode[mode]));
     }
+  }
+}
+
+// Finds the ten lists and their labels, and puts the lists' keys through the
+// binding (FunctionListProcedure).
+void TakeFunctionLists(HWND dialog) {
+  keyWatchStarted = false;
+  for (int p = 0; p < kFunctionCount; ++p) {
+    HWND list = GetDlgItem(dialog, FunctionComboIds[p]);
+    functionLists[p] = list;
+    functionLabels[p] = list != nullptr ? GetWindow(list, GW_HWNDPREV) : nullptr;
+    labelShared[p] = false;
+    functionListProcedures[p] =
+        list != nullptr ? reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                              list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FunctionListProcedure)))
+                        : nullptr;
+  }
+}
+
+void GiveBackFunctionLists() {
+  for (int p = 0; p < kFunctionCount; ++p) {
+    if (functionLists[p] != nullptr && functionListProcedures[p] != nullptr) {
+      SetWindowLongPtrW(functionLists[p], GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(functionListProcedures[p]));
+    }
+    functionLists[p] = nullptr;
+    functionListProcedures[p] = nullptr;
+    functionLabels[p] = nullptr;
+    labelShared[p] = false;
   }
 }
 
@@ -178,6 +281,7 @@ BOOL OnInitDialog(HWND dialog) {
   FillDeviceList(dialog);
   FillFunctionCombos(dialog, KeyNameTable);
   FillModeLists(dialog);
+  TakeFunctionLists(dialog);
   RestoreDevice(dialog);
   CaptureBaselines();
   ControlTimer = SetTimer(dialog, kControlTimerId, kControlTimerMilliseconds, nullptr);
@@ -187,8 +291,38 @@ BOOL OnInitDialog(HWND dialog) {
 
 // ---- WM_TIMER --------------------------------------------------------------
 
+// The keyboard row: while a closed function list of the dialog in the
+// foreground has the focus, the key the player presses binds.
+void OnKeyboardTick(HWND dialog) {
+  int position = FunctionPosition(DetectionTarget);
+  if (position < 0 || ControlManager == nullptr) return;
+  if (!keyWatchStarted) {
+    WatchKeysFromNow();
+    return;
+  }
+  ControlManager->PollDevices();
+  const BYTE* keys = ControlManager->keyboardState;
+  if (!KeysChanged(keyWatch, keys)) return;
+  int32_t row = WatchKeys(keyWatch, keys);
+  // Nothing binds now nor on a release to come: the watch is then what a new
+  // one would be, whatever window is in front (asking costs more than the
+  // rest of the tick under Wine).
+  if (row == 0 && keyWatch.armedModifiers == 0) return;
+  // Keys pressed in another window, or in the open list, are not the
+  // player's choice for this function; once back they count as held.
+  if (SendMessageW(functionLists[position], CB_GETDROPPEDSTATE, 0, 0) != 0 ||
+      GetForegroundWindow() != dialog) {
+    StartKeyWatch(keyWatch, keys);
+    return;
+  }
+  if (row != 0) SelectDetectedRow(dialog, row);
+}
+
 void OnTick(HWND dialog) {
-  if (SelectedDeviceRow == 0 || JoystickOfRow(SelectedDeviceRow) == nullptr) return;
+  if (SelectedDeviceRow == 0 || JoystickOfRow(SelectedDeviceRow) == nullptr) {
+    OnKeyboardTick(dialog);
+    return;
+  }
   // A controller that could not be read (pulled out, say) detects nothing: its
   // last state, a button held as it went included, is no move of the player's.
   selectedStateRead = ControlManager->PollDevices();
@@ -258,14 +392,16 @@ void OnDevicePicked(HWND dialog) {
   ApplyPreset(dialog, SelectedDeviceRow);
 }
 
-void OnFunctionListCommand(int id, WORD notification) {
+void OnFunctionListCommand(HWND dialog, int id, WORD notification) {
   switch (notification) {
     case CBN_SELCHANGE:
       CaptureBaselines();
+      ShowSharedInputs(dialog);
       return;
     case CBN_SETFOCUS:
       DetectionTarget = id;
       CaptureBaselines();
+      if (KeyboardSelected()) WatchKeysFromNow();
       return;
     case CBN_KILLFOCUS:
       if (DetectionTarget == id) DetectionTarget = 0;
@@ -357,7 +493,7 @@ BOOL OnCommand(HWND dialog, int id, WORD notification) {
       return TRUE;
     default:
       if (IsFunctionList(id)) {
-        OnFunctionListCommand(id, notification);
+        OnFunctionListCommand(dialog, id, notification);
         return TRUE;
       }
       return FALSE;  // the force-feedback box toggles itself
@@ -374,6 +510,7 @@ BOOL OnDestroy(HWND dialog) {
   }
   KillTimer(dialog, kDeviceChangeTimerId);
   deviceChangePending = false;
+  GiveBackFunctionLists();
   if (ControlManager != nullptr) {
     ControlManager->~InputManager();  // releases every device
     ControlManager = nullptr;
@@ -381,6 +518,20 @@ BOOL OnDestroy(HWND dialog) {
   managerOwner = nullptr;
   DetectionTarget = 0;
   return TRUE;
+}
+
+// ---- WM_CTLCOLORSTATIC -----------------------------------------------------
+
+// A shared function's label in red on the dialog's own background; every other
+// control is left to the default colours.
+INT_PTR OnStaticColour(HDC dc, HWND control) {
+  for (int p = 0; p < kFunctionCount; ++p) {
+    if (control == nullptr || functionLabels[p] != control || !labelShared[p]) continue;
+    SetTextColor(dc, kSharedLabelColour);
+    SetBkColor(dc, GetSysColor(COLOR_3DFACE));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_3DFACE));
+  }
+  return FALSE;
 }
 
 }  // namespace
@@ -442,6 +593,7 @@ void ApplyPreset(HWND dialog, int32_t row) {
   }
   SetModeListsEnabled(dialog, row != 0);
   SetDefaultCalibrationPairs(ControlSettings);
+  ShowSharedInputs(dialog);
 }
 
 void ApplyLoadedSettings(HWND dialog) {
@@ -472,6 +624,7 @@ void ApplyLoadedSettings(HWND dialog) {
   EnableControl(dialog, IDC_CONTROL_CALIBRATE_ACCELE, s.accele.axisMode != 0);
   EnableControl(dialog, IDC_CONTROL_CALIBRATE_BRAKE, s.brake.axisMode != 0);
   SetModeListsEnabled(dialog, SelectedDeviceRow != 0);
+  ShowSharedInputs(dialog);
 }
 
 const DIJOYSTATE* SelectedJoystickState() {
@@ -513,7 +666,7 @@ int32_t DetectMovedAxis() {
 // ---- The procedure and the run --------------------------------------------
 
 INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                           LPARAM) {
+                                           LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       return OnInitDialog(dialog);
@@ -528,6 +681,8 @@ INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wPa
       return OnDeviceChangeMessage(dialog, wParam);
     case WM_COMMAND:
       return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_CTLCOLORSTATIC:
+      return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DESTROY:
       return OnDestroy(dialog);
     default:

@@ -1,7 +1,9 @@
 // The control settings dialog (template 101) and the controls run that the
 // launcher's control button starts: device choice, the ten function lists, the
 // axis modes, force feedback, and input detection by polling the selected
-// controller every 16 ms.
+// controller every 16 ms, or, with the keyboard selected, the keyboard: the key
+// pressed into a function list binds. Labels of functions that share an input
+// are drawn in red.
 #ifndef VELMORA_CONTROL_SETTINGS_DIALOG_H
 #define VELMORA_CONTROL_SETTINGS_DIALOG_H
 

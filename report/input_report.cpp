@@ -7,6 +7,7 @@
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
 #include "controls/input_manager.h"
+#include "controls/input_rules.h"
 #include "controls/input_tables.h"
 #include "program/cp932_text.h"
 #include "program/program_directory.h"
@@ -237,6 +238,109 @@ void ReportStoredInput(ReportText& report, const StoredInput& stored, bool keybo
              static_cast<long>(analog.calibMin), static_cast<long>(analog.calibMax));
 }
 
+// ---- Shared inputs ---------------------------------------------------------------
+
+// The input.cfg key of each function, in FunctionComboIds order, and that
+// order walked as the file lists the functions (SHIFTUP before SHIFTDOWN).
+const char* const kFunctionKeys[kFunctionCount] = {"LEFT",      "RIGHT",   "ACCELE",    "BRAKE",
+                                                   "SHIFTDOWN", "SHIFTUP", "SIDEBRAKE", "LIGHT",
+                                                   "VIEWUP",    "VIEWDOWN"};
+const int kFileOrder[kFunctionCount] = {0, 1, 2, 3, 5, 4, 6, 7, 8, 9};
+// Rows 3k+3 of the controller table are whole axes; 3k+1 and 3k+2 their halves.
+constexpr int32_t kLastAxisRow = 3 * kJoystickAxisCount;
+
+// The stored rows in FunctionComboIds order.
+void StoredRows(const ControlSettingsRecord& s, int32_t* rows) {
+  const int32_t stored[kFunctionCount] = {s.left.input, s.right.input, s.accele.input,
+                                          s.brake.input, s.shiftDown,  s.shiftUp,
+                                          s.sideBrake,   s.light,      s.viewUp,
+                                          s.viewDown};
+  std::memcpy(rows, stored, sizeof stored);
+}
+
+// Appends "A", "A and B" or "A, B and C": the keys of the functions marked in
+// `chosen`, in file order. Returns how many.
+int AppendKeys(char* out, std::size_t size, const bool* chosen) {
+  int total = 0;
+  for (int p = 0; p < kFunctionCount; ++p) total += chosen[p] ? 1 : 0;
+  int written = 0;
+  for (int i = 0; i < kFunctionCount; ++i) {
+    int p = kFileOrder[i];
+    if (!chosen[p]) continue;
+    const char* separator = written == 0 ? "" : written == total - 1 ? " and " : ", ";
+    std::size_t used = std::strlen(out);
+    std::snprintf(out + used, size - used, "%s%s", separator, kFunctionKeys[p]);
+    ++written;
+  }
+  return total;
+}
+
+// The row's name as the chosen interface's lists show it.
+const char* RowName(int32_t row, bool keyboardTable, char* out, std::size_t size) {
+  return ShowText(ShownInputName(keyboardTable ? KeyNameTable : JoystickInputTable, row),
+                  kGameTextCodePage, false, out, size);
+}
+
+// One line per input that two functions share, by the rule of the control
+// dialog's red labels: the functions on one row, and a whole axis with the
+// functions on its halves. Returns how many lines.
+int ReportSharedRows(ReportText& report, const int32_t* rows, bool keyboardTable) {
+  int32_t tableRows = keyboardTable ? kKeyNameRows : kJoystickInputRows;
+  int lines = 0;
+  for (int i = 0; i < kFunctionCount; ++i) {
+    int first = kFileOrder[i];
+    int32_t row = rows[first];
+    bool seen = false;
+    for (int j = 0; j < i; ++j) seen = seen || rows[kFileOrder[j]] == row;
+    if (seen || row <= 0 || row >= tableRows) continue;
+    char name[kShownTextSize];
+    RowName(row, keyboardTable, name, sizeof name);
+    // The functions on this row that share it with another on it.
+    bool onRow[kFunctionCount] = {};
+    for (int p = 0; p < kFunctionCount; ++p) {
+      for (int q = 0; q < kFunctionCount && !onRow[p]; ++q) {
+        onRow[p] = rows[p] == row && rows[q] == row && InputsShared(p, row, q, row, keyboardTable);
+      }
+    }
+    char keys[256] = "";
+    if (AppendKeys(keys, sizeof keys, onRow) >= 2) {
+      ReportLine(report, "  %s share row %ld (%s)", keys, static_cast<long>(row), name);
+      ++lines;
+    }
+    if (keyboardTable || row > kLastAxisRow || row % 3 != 0) continue;
+    // A whole axis and the functions on its halves that share it.
+    bool whole[kFunctionCount] = {};
+    for (int p = 0; p < kFunctionCount; ++p) {
+      for (int q = 0; q < kFunctionCount && rows[p] == row && !whole[p]; ++q) {
+        whole[p] = rows[q] != row && InputsShared(p, row, q, rows[q], false);
+      }
+    }
+    char wholeKeys[256] = "";
+    int wholeCount = AppendKeys(wholeKeys, sizeof wholeKeys, whole);
+    if (wholeCount == 0) continue;
+    char halves[2 * kShownTextSize] = "";
+    for (int32_t half = row - 2; half < row; ++half) {
+      bool onHalf[kFunctionCount] = {};
+      for (int p = 0; p < kFunctionCount; ++p) {
+        for (int q = 0; q < kFunctionCount && rows[p] == half && !onHalf[p]; ++q) {
+          onHalf[p] = whole[q] && InputsShared(p, half, q, row, false);
+        }
+      }
+      char halfKeys[256] = "";
+      if (AppendKeys(halfKeys, sizeof halfKeys, onHalf) == 0) continue;
+      char halfName[kShownTextSize];
+      std::size_t used = std::strlen(halves);
+      std::snprintf(halves + used, sizeof halves - used, "%s%s on row %ld (%s)",
+                    used == 0 ? "" : " and ", halfKeys, static_cast<long>(half),
+                    RowName(half, keyboardTable, halfName, sizeof halfName));
+    }
+    ReportLine(report, "  %s on row %ld (%s) %s %s axis with %s", wholeKeys, static_cast<long>(row),
+               name, wholeCount > 1 ? "share" : "shares", wholeCount > 1 ? "their" : "its", halves);
+    ++lines;
+  }
+  return lines;
+}
+
 void ReportInputFile(ReportText& report, const InputWatch& watch, bool dialogOpens) {
   ReportLine(report, "== 5. config\\input.cfg ==");
   char path[kPathCapacity];
@@ -278,6 +382,12 @@ void ReportInputFile(ReportText& report, const InputWatch& watch, bool dialogOpe
   bool feedback = choice.row >= 1 && watch.records[choice.row - 1].forceFeedback != 0;
   ReportLine(report, "  FORCEFEEDBACK: %ld; the device has force feedback: %s",
              static_cast<long>(s.forceFeedback), feedback ? "yes" : "no");
+  // As the game reads the stored rows, whatever the dialog would show.
+  ReportLine(report, "Shared inputs of the stored assignments:");
+  int32_t rows[kFunctionCount];
+  StoredRows(s, rows);
+  if (ReportSharedRows(report, rows, keyboardTable) == 0)
+    ReportLine(report, "  none: no two functions share an input");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The 16 ms ticks of the control and calibration dialogs allocate nothing:
 // this program's own heap calls (operator new, and malloc / calloc / realloc
 // through the linker's --wrap) are counted across a few hundred ticks in which
-// the scripted wheel moves, presses buttons and detection selects rows.
+// the scripted wheel moves, presses buttons and detection selects rows, and as
+// many in which scripted keys bind.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -164,6 +165,21 @@ TEST(AllocationCountTest, TicksAllocateNothing) {
   long calibrationTicks = StopCounting();
   EXPECT_EQ(0, calibrationTicks) << "allocations in 300 calibration ticks";
   DestroyWindow(calibration);
+
+  // The keyboard row, in front with a list focused: every other tick a key
+  // goes down and binds.
+  ChooseListRow(control, IDC_CONTROL_DEVICE, 0);
+  ShowWindow(control, SW_SHOW);
+  SetForegroundWindow(control);
+  SetFocus(GetDlgItem(control, IDC_CONTROL_ACCELE));
+  StartCounting();
+  for (int tick = 0; tick < 300; ++tick) {
+    std::memset(FakeKeyboard().keys, 0, sizeof FakeKeyboard().keys);
+    if (tick % 2 == 0) FakeKeyboard().keys[tick % 4 == 0 ? DIK_A : DIK_LEFT] = 0x80;
+    Tick(control);
+  }
+  EXPECT_EQ(0, StopCounting()) << "allocations in 300 keyboard ticks";
+  EXPECT_EQ(111, Selection(control, IDC_CONTROL_ACCELE)) << "the keys were meant to bind";
   DestroyWindow(control);
 }
 

@@ -669,20 +669,27 @@ TEST_F(ControlDialogTest, ADeviceChangeKeepsTheWatches) {
   }
 }
 
-TEST_F(ControlDialogTest, TheKeyboardRowNeitherPollsNorDetects) {
+// The keyboard row reads the keyboard alone, and only while a function list
+// has the focus; controller moves select nothing there.
+TEST_F(ControlDialogTest, TheKeyboardRowReadsOnlyTheKeyboardWhileAFunctionListHasTheFocus) {
   AddWheel("Wheel");
   HWND dialog = Open();
-  FocusList(dialog, IDC_CONTROL_LEFT);
   FakeJoystick& wheel = FakeJoystickAt(0);
   int reads = wheel.readCalls;
   int keyboardReads = FakeKeyboard().readCalls;
+  for (int i = 0; i < 5; ++i) Tick(dialog);
+  EXPECT_EQ(keyboardReads, FakeKeyboard().readCalls) << "no list focused";
+  FocusList(dialog, IDC_CONTROL_LEFT);
+  EXPECT_EQ(keyboardReads + 1, FakeKeyboard().readCalls) << "read as the list takes the focus";
   wheel.state.lX = -1000;
   wheel.state.rgbButtons[0] = 0x80;
-  FakeKeyboard().keys[DIK_LEFT] = 0x80;
   for (int i = 0; i < 5; ++i) Tick(dialog);
   EXPECT_EQ(111, Selection(dialog, IDC_CONTROL_LEFT));
   EXPECT_EQ(reads, wheel.readCalls);
-  EXPECT_EQ(keyboardReads, FakeKeyboard().readCalls);
+  EXPECT_EQ(keyboardReads + 6, FakeKeyboard().readCalls);
+  LeaveList(dialog, IDC_CONTROL_LEFT);
+  for (int i = 0; i < 5; ++i) Tick(dialog);
+  EXPECT_EQ(keyboardReads + 6, FakeKeyboard().readCalls) << "the list lost the focus";
   // And the watches are never filled from a state that does not exist.
   CaptureBaselines();
   for (const AxisWatch& watch : AxisWatches) EXPECT_EQ(0, watch.baseline);

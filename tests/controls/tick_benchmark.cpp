@@ -6,7 +6,11 @@
 //  2. control dialog, the wheel swinging past the threshold or pressing a
 //     button every tick: one list selection per tick (the most a tick does);
 //  3. control dialog with the selected wheel pulled out: every read fails;
-//  4. calibration dialog on a whole axis that moves every tick.
+//  4. calibration dialog on a whole axis that moves every tick;
+//  5. control dialog on the keyboard row, in front with a list focused, no key
+//     moving: one keyboard read;
+//  6. the same, a key going down or up every tick, each press binding another
+//     row (the most a keyboard tick does).
 // Usage: tick_benchmark [ticks]
 #include <windows.h>
 
@@ -68,6 +72,14 @@ double MeanMicroseconds(HWND window, FakeJoystick& wheel, Move move, long ticks,
 // steady swing the previous tick's row is cleared to make every tick select.
 void ClearTarget(HWND dialog) {
   SendDlgItemMessageW(dialog, DetectionTarget, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+// A or S down on even ticks, nothing on odd ones: every press binds anew.
+void PressAndRelease(HWND) {
+  static long tick = 0;
+  std::memset(FakeKeyboard().keys, 0, sizeof FakeKeyboard().keys);
+  if (tick % 2 == 0) FakeKeyboard().keys[tick % 4 == 0 ? DIK_A : DIK_S] = 0x80;
+  ++tick;
 }
 
 void Report(const char* what, long ticks, double perTick) {
@@ -135,6 +147,18 @@ int main(int argc, char** argv) {
   Report("calibration dialog, whole axis sweeping", ticks,
          MeanMicroseconds(calibration, wheel, Sweep, ticks, nullptr));
   DestroyWindow(calibration);
+
+  SendDlgItemMessageW(control, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0, 0);
+  SendMessageW(control, WM_COMMAND, MAKEWPARAM(IDC_CONTROL_DEVICE, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(control, IDC_CONTROL_DEVICE)));
+  ShowWindow(control, SW_SHOW);
+  SetForegroundWindow(control);
+  SetFocus(GetDlgItem(control, IDC_CONTROL_LEFT));
+  if (GetForegroundWindow() != control) std::printf("the control dialog is not in front\n");
+  Report("control dialog, keyboard row, no key moving", ticks,
+         MeanMicroseconds(control, wheel, Rest, ticks, nullptr));
+  Report("control dialog, keyboard row, a key down or up", ticks,
+         MeanMicroseconds(control, wheel, Rest, ticks, PressAndRelease));
   DestroyWindow(control);
   return 0;
 }

@@ -4,7 +4,9 @@
 # leaves behind compared byte for byte:
 #  (a) no file, OK: the keyboard preset in thirteen CR LF lines;
 #  (b) a file naming a joystick that is not attached, OK: the keyboard preset;
-#  (c) a file, Cancel: the file as it was.
+#  (c) a file, Cancel: the file as it was;
+#  (d) no file, keys pressed into the function lists through Wine's real
+#      DirectInput keyboard (an arrow key, Shift, a letter), OK: their rows.
 # Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
@@ -24,18 +26,21 @@ gone() {
   return 1
 }
 
-# run_controls KEY: starts the utility, opens the controls run from the
-# launcher (Tab to "컨트롤 설정", Space), ends the control dialog with KEY
-# (Return: OK, the default button; Escape: Cancel), then quits the launcher.
+# run_controls KEY...: starts the utility, opens the controls run from the
+# launcher (Tab to "컨트롤 설정", Space), presses the KEYs in the control dialog,
+# the last one ending it (Return: OK, the default button; Escape: Cancel), then
+# quits the launcher.
 run_controls() {
-  local key=$1 launcher controls
+  local key=${!#} launcher controls
   start_utility
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" Tab
   press_key "$launcher" space
   controls=$(wait_for_window "Velmora Key Setting" 30) || fail "the control dialog did not appear"
   sleep 0.5
-  press_key "$controls" "$key"
+  press_key "$controls" "$1"
+  shift
+  [ $# -eq 0 ] || xdotool key --delay 120 "$@"
   gone "$controls" 20 || fail "the control dialog stayed open after $key"
   launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not come back"
   press_key "$launcher" Escape
@@ -71,3 +76,15 @@ run_controls Escape
 same_bytes "$work/before-cancel.cfg" "$input" "(c) Cancel changed input.cfg"
 [ ! -e "$input.tmp" ] || fail "(c) a temporary file was left beside input.cfg"
 echo "PASS (c): Cancel left input.cfg byte for byte"
+
+# (d) Keys pressed into the lists, through Wine's DirectInput keyboard (the
+# window has the X input focus from press_key): from OK, Tab passes Cancel, the
+# device list and "리셋" to LEFT, then RIGHT, ACCELE, BRAKE. Each key is held
+# 60 ms, longer than a tick: Up (109, SHIFTDOWN's too: saved shared), left
+# Shift (42), E (18), Left (111).
+rm -f "$input"
+run_controls Tab Tab Tab Tab Up Tab Shift_L Tab e Tab Left Return
+first_run_input_cfg | sed -e 's/^LEFT=111,/LEFT=109,/' -e 's/^RIGHT=112,/RIGHT=42,/' \
+  -e 's/^ACCELE=45,/ACCELE=18,/' -e 's/^BRAKE=44,/BRAKE=111,/' >"$work/pressed.cfg"
+same_bytes "$work/pressed.cfg" "$input" "(d) input.cfg does not hold the pressed keys' rows"
+echo "PASS (d): keys pressed into the lists, OK wrote their rows"

@@ -89,4 +89,19 @@ TEST_F(ReportInputTest, ANameThatFillsItsFieldIsReadNoFurther) {
   ExpectLines(Report(), {("\r\n  instance name: \"" + std::string(MAX_PATH, 'W') + "\"\r\n").c_str()});
 }
 
+// The shared inputs of the stored rows, in the table DEVICE names even when
+// that controller is not attached; row 0 and rows beyond the table share none.
+TEST_F(ReportInputTest, SharedInputsAreNamedOneLineEach) {
+  WriteFileBytes(folder_.File("config\\input.cfg"),
+                 "DEVICE=\"Gone\"\r\nLEFT=3\r\nRIGHT=3\r\nLIGHT=1\r\nACCELE=7\r\nBRAKE=8\r\n"
+                 "VIEWUP=9\r\nSHIFTUP=25\r\nSHIFTDOWN=25\r\nVIEWDOWN=57\r\nSIDEBRAKE=57\r\n");
+  ExpectLines(Report(), {"\r\nShared inputs of the stored assignments:\r\n"
+                         "  LEFT and RIGHT on row 3 (\xE5\xB7\xA6\xE5\x8F\xB3) share their axis "
+                         "with LIGHT on row 1 (\xE5\xB7\xA6)\r\n"
+                         "  SHIFTUP and SHIFTDOWN share row 25 (\xE3\x83\x9C\xE3\x82\xBF\xE3\x83\xB3"
+                         "\xEF\xBC\x91)\r\n  VIEWUP on row 9 (\xEF\xBC\xBA\xE8\xBB\xB8) shares its "
+                         "axis with ACCELE on row 7 (\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8B) and BRAKE "
+                         "on row 8 (\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8D)\r\n\r\n"});
+}
+
 }  // namespace

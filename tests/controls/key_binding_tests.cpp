@@ -1,0 +1,157 @@
+// Binding a key by pressing it: the real dialog in front with ACCELE really
+// focused, over the scripted DirectInput keyboard, tick by tick; the lists'
+// own keys; the red labels of shared inputs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "controls/control_settings_dialog.h"
+#include "resources/resource_ids.h"
+#include "tests/controls/control_dialog_support.h"
+
+namespace {
+
+void SetKeys(const std::vector<int>& down) {
+  std::memset(FakeKeyboard().keys, 0, sizeof FakeKeyboard().keys);
+  for (int code : down) FakeKeyboard().keys[code] = 0x80;
+}
+
+// The dialog in front, `held` down as ACCELE takes the focus from OK (BRAKE
+// had it before, so what was read then is gone).
+HWND OpenFocused(const std::vector<int>& held) {
+  PrepareDialogTests();
+  SetKeys({});
+  HWND dialog = OpenControlDialog();
+  ShowWindow(dialog, SW_SHOW);
+  SetForegroundWindow(dialog);
+  SetFocus(GetDlgItem(dialog, IDC_CONTROL_BRAKE));
+  Tick(dialog);
+  SetFocus(GetDlgItem(dialog, IDOK));
+  SetKeys(held);
+  SetFocus(GetDlgItem(dialog, IDC_CONTROL_ACCELE));
+  EXPECT_EQ(dialog, GetForegroundWindow());
+  return dialog;
+}
+
+enum Situation { kInFront, kBehindAnotherWindow, kListOpen, kControllerSelected };
+struct KeyCase {
+  const char* name;
+  Situation situation;
+  std::vector<int> heldAtFocus;
+  std::vector<std::vector<int>> steps;  // the keys down at each tick
+  std::vector<int> rows;                // ACCELE's row after each; 0: as before
+};
+
+TEST(KeyBindingTest, KeysBindByTheTable) {
+  const int noRow = 0x56;  // DIK_OEM_102
+  const std::vector<std::vector<int>> eAndShift = {{DIK_E}, {}, {DIK_LSHIFT}, {}};
+  const KeyCase cases[] = {
+      {"Tab, Enter, keypad Enter, Escape, F4, Alt+C, Alt+Shift", kInFront, {},
+       {{DIK_TAB}, {DIK_RETURN}, {DIK_NUMPADENTER}, {DIK_ESCAPE}, {DIK_F4}, {DIK_LMENU},
+        {DIK_LMENU, DIK_C}, {}, {DIK_RMENU}, {DIK_RMENU, DIK_LSHIFT}, {}},
+       {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"Alt, Shift, right Ctrl, right Windows alone: on release", kInFront, {},
+       {{DIK_LMENU}, {}, {DIK_LSHIFT}, {}, {DIK_RCONTROL}, {}, {DIK_RWIN}, {}},
+       {0, 56, 56, 42, 42, 103, 103, 119}},
+      {"Shift+Tab, Ctrl+C, Shift with a key of no row", kInFront, {},
+       {{DIK_LSHIFT}, {DIK_LSHIFT, DIK_TAB}, {}, {DIK_LCONTROL}, {DIK_LCONTROL, DIK_C}, {},
+        {DIK_LSHIFT, noRow}, {}},
+       {0, 0, 0, 0, 46, 46, 46, 46}},
+      {"keys on press; two in one tick: the lower row", kInFront, {},
+       {{DIK_E}, {}, {DIK_LEFT}, {DIK_SPACE}, {DIK_NUMPAD1}, {DIK_F11}, {DIK_Z, DIK_A}},
+       {18, 18, 111, 57, 79, 84, 30}},
+      {"held as the focus came", kInFront, {DIK_Q, DIK_LSHIFT}, {{DIK_Q, DIK_LSHIFT}, {}, {DIK_Q}},
+       {0, 0, 16}},
+      {"another window in front", kBehindAnotherWindow, {}, eAndShift, {0, 0, 0, 0}},
+      {"the list open", kListOpen, {}, eAndShift, {0, 0, 0, 0}},
+      {"a controller selected", kControllerSelected, {}, eAndShift, {0, 0, 0, 0}},
+  };
+  for (const KeyCase& c : cases) {
+    FakeDirectInputScope fake;
+    SetNoFileSettings();
+    if (c.situation == kControllerSelected) {
+      AddWheel("Wheel");
+      SetLoadedSettings("Wheel");
+    }
+    HWND dialog = OpenFocused(c.heldAtFocus);
+    HWND other = nullptr;
+    if (c.situation == kBehindAnotherWindow) {
+      other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr,
+                              nullptr, nullptr, nullptr);
+      SetForegroundWindow(other);
+      FocusList(dialog, IDC_CONTROL_ACCELE);  // still the dialog's focused control
+    }
+    if (c.situation == kListOpen) SendDlgItemMessageW(dialog, IDC_CONTROL_ACCELE, CB_SHOWDROPDOWN, 1, 0);
+    int before = Selection(dialog, IDC_CONTROL_ACCELE);
+    for (size_t i = 0; i < c.steps.size(); ++i) {
+      SetKeys(c.steps[i]);
+      Tick(dialog);
+      EXPECT_EQ(c.rows[i] != 0 ? c.rows[i] : before, Selection(dialog, IDC_CONTROL_ACCELE))
+          << c.name << ", tick " << i;
+    }
+    DestroyWindow(dialog);
+    if (other != nullptr) DestroyWindow(other);
+  }
+}
+
+// With the keyboard selected a closed list neither moves nor jumps by its own
+// keys, F4 still opens it; a controller's list keeps them.
+TEST(KeyBindingTest, AClosedListLeavesItsKeysToTheBindingOnlyForTheKeyboard) {
+  FakeDirectInputScope fake;
+  SetNoFileSettings();
+  AddWheel("Wheel");
+  HWND dialog = OpenFocused({});
+  HWND list = GetDlgItem(dialog, IDC_CONTROL_ACCELE);
+  SendMessageW(list, WM_KEYDOWN, VK_LEFT, 0);
+  SendMessageW(list, WM_CHAR, L'E', 0);
+  EXPECT_EQ(45, Selection(dialog, IDC_CONTROL_ACCELE));
+  SendMessageW(list, WM_KEYDOWN, VK_F4, 0);
+  EXPECT_NE(0, SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0)) << "F4 opens it";
+  SendMessageW(list, CB_SHOWDROPDOWN, FALSE, 0);
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(5, Selection(dialog, IDC_CONTROL_ACCELE)) << "a controller's list moves";
+  DestroyWindow(dialog);
+}
+
+// Positions (FunctionComboIds order) whose label WM_CTLCOLORSTATIC draws in
+// red; every other control is left to the default (the procedure answers 0).
+std::vector<int> RedLabels(HWND dialog) {
+  std::vector<int> red;
+  HDC dc = GetDC(dialog);
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    SetTextColor(dc, 0);
+    if (ControlSettingsDialogProc(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                  reinterpret_cast<LPARAM>(child)) == 0) continue;
+    EXPECT_EQ(RGB(200, 0, 0), GetTextColor(dc));
+    int next = GetDlgCtrlID(GetWindow(child, GW_HWNDNEXT));
+    for (int p = 0; p < kFunctionCount; ++p) if (FunctionComboIds[p] == next) red.push_back(p);
+  }
+  ReleaseDC(dialog, dc);
+  return red;
+}
+
+TEST(KeyBindingTest, LabelsOfSharedInputsFollowEveryChange) {
+  FakeDirectInputScope fake;
+  AddWheel("Wheel");
+  SetLoadedSettings("\x83\x4C\x81\x5B\x83\x7B\x81\x5B\x83\x68");  // キーボード
+  ControlSettings.left.input = ControlSettings.viewUp = 30;       // A twice
+  ControlSettings.sideBrake = 46;                                 // C
+  HWND dialog = OpenFocused({});
+  EXPECT_EQ(std::vector<int>({0, 8}), RedLabels(dialog)) << "loaded";
+  SetKeys({DIK_C});
+  Tick(dialog);
+  EXPECT_EQ(std::vector<int>({0, 2, 6, 8}), RedLabels(dialog)) << "C pressed, SIDEBRAKE's";
+  ChooseListRow(dialog, IDC_CONTROL_LEFT, 111);
+  EXPECT_EQ(std::vector<int>({2, 6}), RedLabels(dialog)) << "LEFT picked";
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  EXPECT_EQ(std::vector<int>(), RedLabels(dialog)) << "the wheel's preset";
+  ChooseListRow(dialog, IDC_CONTROL_BRAKE, 6);
+  EXPECT_EQ(std::vector<int>({2, 3}), RedLabels(dialog)) << "whole Y, ACCELE on its half";
+  DestroyWindow(dialog);
+}
+
+}  // namespace
