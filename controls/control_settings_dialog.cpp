@@ -107,11 +107,7 @@ bool KeyboardSelected() { return JoystickOfRow(SelectedDeviceRow) == nullptr; }
 // and gives every other label back its usual colour.
 void ShowSharedInputs(HWND dialog) {
   int32_t rows[kFunctionCount];
-  for (int p = 0; p < kFunctionCount; ++p) {
-    rows[p] = functionLists[p] != nullptr
-                  ? static_cast<int32_t>(SendMessageW(functionLists[p], CB_GETCURSEL, 0, 0))
-                  : ListSelection(dialog, FunctionComboIds[p]);
-  }
+  for (int p = 0; p < kFunctionCount; ++p) rows[p] = ListSelection(dialog, FunctionComboIds[p]);
   bool shared[kFunctionCount];
   FindSharedInputs(rows, KeyboardSelected(), shared);
   for (int p = 0; p < kFunctionCount; ++p) {

@@ -246,8 +246,6 @@ const char* const kFunctionKeys[kFunctionCount] = {"LEFT",      "RIGHT",   "ACCE
                                                    "SHIFTDOWN", "SHIFTUP", "SIDEBRAKE", "LIGHT",
                                                    "VIEWUP",    "VIEWDOWN"};
 const int kFileOrder[kFunctionCount] = {0, 1, 2, 3, 5, 4, 6, 7, 8, 9};
-// Rows 3k+3 of the controller table are whole axes; 3k+1 and 3k+2 their halves.
-constexpr int32_t kLastAxisRow = 3 * kJoystickAxisCount;
 
 // The stored rows in FunctionComboIds order.
 void StoredRows(const ControlSettingsRecord& s, int32_t* rows) {
@@ -281,62 +279,63 @@ const char* RowName(int32_t row, bool keyboardTable, char* out, std::size_t size
                   kGameTextCodePage, false, out, size);
 }
 
-// One line per input that two functions share, by the rule of the control
-// dialog's red labels: the functions on one row, and a whole axis with the
-// functions on its halves. Returns how many lines.
-int ReportSharedRows(ReportText& report, const int32_t* rows, bool keyboardTable) {
-  int32_t tableRows = keyboardTable ? kKeyNameRows : kJoystickInputRows;
+// Appends "KEYS on row R (name)" for the controller functions of `group` on
+// `row`; returns how many there are.
+int AppendRow(char* out, std::size_t size, const bool* group, const int32_t* rows, int32_t row) {
+  bool onRow[kFunctionCount];
+  for (int p = 0; p < kFunctionCount; ++p) onRow[p] = group[p] && rows[p] == row;
+  char keys[128] = "", name[kShownTextSize];
+  int count = AppendKeys(keys, sizeof keys, onRow);
+  if (count == 0) return 0;
+  std::size_t used = std::strlen(out);
+  std::snprintf(out + used, size - used, "%s%s on row %ld (%s)", used == 0 ? "" : " and ", keys,
+                static_cast<long>(row), RowName(row, false, name, sizeof name));
+  return count;
+}
+
+// One line per input that functions share, by the rule of the control dialog's
+// red labels: the functions joined by it (directly or through another), which
+// are on one row, or on one controller axis (its whole row and its halves).
+int ReportSharedInputs(ReportText& report, const int32_t* rows, bool keyboardTable) {
+  bool reported[kFunctionCount] = {};
   int lines = 0;
   for (int i = 0; i < kFunctionCount; ++i) {
     int first = kFileOrder[i];
-    int32_t row = rows[first];
-    bool seen = false;
-    for (int j = 0; j < i; ++j) seen = seen || rows[kFileOrder[j]] == row;
-    if (seen || row <= 0 || row >= tableRows) continue;
-    char name[kShownTextSize];
-    RowName(row, keyboardTable, name, sizeof name);
-    // The functions on this row that share it with another on it.
-    bool onRow[kFunctionCount] = {};
+    if (reported[first]) continue;
+    bool group[kFunctionCount] = {};
+    group[first] = true;
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (int p = 0; p < kFunctionCount; ++p)
+        for (int q = 0; q < kFunctionCount && !group[p]; ++q)
+          if (group[q] && InputsShared(p, rows[p], q, rows[q], keyboardTable)) group[p] = grew = true;
+    }
+    int members = 0;
+    bool oneRow = true;
     for (int p = 0; p < kFunctionCount; ++p) {
-      for (int q = 0; q < kFunctionCount && !onRow[p]; ++q) {
-        onRow[p] = rows[p] == row && rows[q] == row && InputsShared(p, row, q, row, keyboardTable);
-      }
+      if (!group[p]) continue;
+      reported[p] = true;
+      ++members;
+      oneRow = oneRow && rows[p] == rows[first];
     }
-    char keys[256] = "";
-    if (AppendKeys(keys, sizeof keys, onRow) >= 2) {
-      ReportLine(report, "  %s share row %ld (%s)", keys, static_cast<long>(row), name);
-      ++lines;
-    }
-    if (keyboardTable || row > kLastAxisRow || row % 3 != 0) continue;
-    // A whole axis and the functions on its halves that share it.
-    bool whole[kFunctionCount] = {};
-    for (int p = 0; p < kFunctionCount; ++p) {
-      for (int q = 0; q < kFunctionCount && rows[p] == row && !whole[p]; ++q) {
-        whole[p] = rows[q] != row && InputsShared(p, row, q, rows[q], false);
-      }
-    }
-    char wholeKeys[256] = "";
-    int wholeCount = AppendKeys(wholeKeys, sizeof wholeKeys, whole);
-    if (wholeCount == 0) continue;
-    char halves[2 * kShownTextSize] = "";
-    for (int32_t half = row - 2; half < row; ++half) {
-      bool onHalf[kFunctionCount] = {};
-      for (int p = 0; p < kFunctionCount; ++p) {
-        for (int q = 0; q < kFunctionCount && rows[p] == half && !onHalf[p]; ++q) {
-          onHalf[p] = whole[q] && InputsShared(p, half, q, row, false);
-        }
-      }
-      char halfKeys[256] = "";
-      if (AppendKeys(halfKeys, sizeof halfKeys, onHalf) == 0) continue;
-      char halfName[kShownTextSize];
-      std::size_t used = std::strlen(halves);
-      std::snprintf(halves + used, sizeof halves - used, "%s%s on row %ld (%s)",
-                    used == 0 ? "" : " and ", halfKeys, static_cast<long>(half),
-                    RowName(half, keyboardTable, halfName, sizeof halfName));
-    }
-    ReportLine(report, "  %s on row %ld (%s) %s %s axis with %s", wholeKeys, static_cast<long>(row),
-               name, wholeCount > 1 ? "share" : "shares", wholeCount > 1 ? "their" : "its", halves);
+    if (members < 2) continue;
     ++lines;
+    if (oneRow) {
+      char keys[128] = "", name[kShownTextSize];
+      AppendKeys(keys, sizeof keys, group);
+      ReportLine(report, "  %s share row %ld (%s)", keys, static_cast<long>(rows[first]),
+                 RowName(rows[first], keyboardTable, name, sizeof name));
+      continue;
+    }
+    // Rows apart share only through the whole of their axis: 3k+3 with 3k+1
+    // and 3k+2.
+    int32_t whole = (rows[first] - 1) / 3 * 3 + 3;
+    char wholeText[kShownTextSize + 128] = "", halves[2 * kShownTextSize + 256] = "";
+    int onWhole = AppendRow(wholeText, sizeof wholeText, group, rows, whole);
+    AppendRow(halves, sizeof halves, group, rows, whole - 2);
+    AppendRow(halves, sizeof halves, group, rows, whole - 1);
+    ReportLine(report, "  %s %s %s axis with %s", wholeText, onWhole > 1 ? "share" : "shares",
+               onWhole > 1 ? "their" : "its", halves);
   }
   return lines;
 }
@@ -386,7 +385,7 @@ void ReportInputFile(ReportText& report, const InputWatch& watch, bool dialogOpe
   ReportLine(report, "Shared inputs of the stored assignments:");
   int32_t rows[kFunctionCount];
   StoredRows(s, rows);
-  if (ReportSharedRows(report, rows, keyboardTable) == 0)
+  if (ReportSharedInputs(report, rows, keyboardTable) == 0)
     ReportLine(report, "  none: no two functions share an input");
 }
 

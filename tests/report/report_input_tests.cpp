@@ -98,10 +98,11 @@ TEST_F(ReportInputTest, SharedInputsAreNamedOneLineEach) {
   ExpectLines(Report(), {"\r\nShared inputs of the stored assignments:\r\n"
                          "  LEFT and RIGHT on row 3 (\xE5\xB7\xA6\xE5\x8F\xB3) share their axis "
                          "with LIGHT on row 1 (\xE5\xB7\xA6)\r\n"
-                         "  SHIFTUP and SHIFTDOWN share row 25 (\xE3\x83\x9C\xE3\x82\xBF\xE3\x83\xB3"
-                         "\xEF\xBC\x91)\r\n  VIEWUP on row 9 (\xEF\xBC\xBA\xE8\xBB\xB8) shares its "
+                         "  VIEWUP on row 9 (\xEF\xBC\xBA\xE8\xBB\xB8) shares its "
                          "axis with ACCELE on row 7 (\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8B) and BRAKE "
-                         "on row 8 (\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8D)\r\n\r\n"});
+                         "on row 8 (\xEF\xBC\xBA\xE8\xBB\xB8\xEF\xBC\x8D)\r\n"
+                         "  SHIFTUP and SHIFTDOWN share row 25 (\xE3\x83\x9C\xE3\x82\xBF\xE3\x83\xB3"
+                         "\xEF\xBC\x91)\r\n\r\n"});
 }
 
 }  // namespace
