@@ -26,6 +26,13 @@ const DialogListTexts kDialogListTexts[] = {
     {kTextureDepthChoiceCount, [](int row) { return TextureDepthChoices[row].text; }},
 };
 
+// What a settings run started alone tells a game launcher: 2 when it could
+// configure nothing (no 3D device, no input devices, or no dialog at all), 1
+// when OK's save failed, 0 when it saved or was cancelled.
+int RunExitCode(INT_PTR result, bool saveFailed) {
+  return result == -1 ? 2 : saveFailed ? 1 : 0;
+}
+
 }  // namespace
 
 void ShareDialogListTexts() {
@@ -45,13 +52,6 @@ void SettleProgramDirectory() {
   if (currentLength == 0 || currentLength >= kPathCapacity) currentDirectory[0] = '\0';
 
   SetProgramDirectory(modulePath, truncated, currentDirectory);
-}
-
-// What a settings run started alone tells a game launcher: 2 when it could
-// configure nothing (no 3D device, no input devices, or no dialog at all), 1
-// when OK's save failed, 0 when it saved or was cancelled.
-static int RunExitCode(INT_PTR result, bool saveFailed) {
-  return result == -1 ? 2 : saveFailed ? 1 : 0;
 }
 
 int RunStartUp(HINSTANCE instance, int argc, const char* const* argv) {
