@@ -240,12 +240,10 @@ void ReportStoredInput(ReportText& report, const StoredInput& stored, bool keybo
 
 // ---- Shared inputs ---------------------------------------------------------------
 
-// The input.cfg key of each function, in FunctionComboIds order, and that
-// order walked as the file lists the functions (SHIFTUP before SHIFTDOWN).
-const char* const kFunctionKeys[kFunctionCount] = {"LEFT",      "RIGHT",   "ACCELE",    "BRAKE",
-                                                   "SHIFTDOWN", "SHIFTUP", "SIDEBRAKE", "LIGHT",
-                                                   "VIEWUP",    "VIEWDOWN"};
+// The functions (FunctionComboIds positions) in the order the file lists them
+// (SHIFTUP before SHIFTDOWN): the i-th is ControlKeyTable's key from LEFT on.
 const int kFileOrder[kFunctionCount] = {0, 1, 2, 3, 5, 4, 6, 7, 8, 9};
+constexpr int kLeftKey = 3;  // ControlKeyTable: VERSION, DEVICE, FORCEFEEDBACK, LEFT, ...
 
 // The stored rows in FunctionComboIds order.
 void StoredRows(const ControlSettingsRecord& s, int32_t* rows) {
@@ -267,7 +265,7 @@ int AppendKeys(char* out, std::size_t size, const bool* chosen) {
     if (!chosen[p]) continue;
     const char* separator = written == 0 ? "" : written == total - 1 ? " and " : ", ";
     std::size_t used = std::strlen(out);
-    std::snprintf(out + used, size - used, "%s%s", separator, kFunctionKeys[p]);
+    std::snprintf(out + used, size - used, "%s%s", separator, ControlKeyTable[kLeftKey + i]);
     ++written;
   }
   return total;
