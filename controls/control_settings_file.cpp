@@ -41,6 +41,25 @@ static_assert(sizeof(ControlSettings.device) >= kSettingsValueSize,
 // centre: left and accelerator towards -1000, right and brake towards 1000.
 constexpr int32_t kAxisEnd = 1000;
 
+// Each function's key and field, in FunctionComboIds order.
+struct FunctionField {
+  int key;
+  AnalogFunctionSetting ControlSettingsRecord::*analog;  // or null
+  int32_t ControlSettingsRecord::*word;                  // when analog is null
+};
+const FunctionField kFunctionFields[kFunctionCount] = {
+    {kKeyLeft, &ControlSettingsRecord::left, nullptr},
+    {kKeyRight, &ControlSettingsRecord::right, nullptr},
+    {kKeyAccele, &ControlSettingsRecord::accele, nullptr},
+    {kKeyBrake, &ControlSettingsRecord::brake, nullptr},
+    {kKeyShiftDown, nullptr, &ControlSettingsRecord::shiftDown},
+    {kKeyShiftUp, nullptr, &ControlSettingsRecord::shiftUp},
+    {kKeySideBrake, nullptr, &ControlSettingsRecord::sideBrake},
+    {kKeyLight, nullptr, &ControlSettingsRecord::light},
+    {kKeyViewUp, nullptr, &ControlSettingsRecord::viewUp},
+    {kKeyViewDown, nullptr, &ControlSettingsRecord::viewDown},
+};
+
 void ParseAnalog(const char* value, AnalogFunctionSetting& setting) {
   ParseIntQuad(value, setting.input, setting.axisMode, setting.calibMin, setting.calibMax);
 }
@@ -108,6 +127,19 @@ bool SaveControlSettings(const char* path, const ControlSettingsRecord& settings
   // Fails when the file could not be created or any byte did not reach it;
   // the previous file is then left exactly as it was.
   return FinishSettingsFile(writer);
+}
+
+int FunctionKeyIndex(int position) { return kFunctionFields[position].key; }
+
+int32_t StoredFunctionInput(const ControlSettingsRecord& settings, int position) {
+  const FunctionField& field = kFunctionFields[position];
+  return field.analog != nullptr ? (settings.*field.analog).input : settings.*field.word;
+}
+
+const AnalogFunctionSetting* StoredAnalogSetting(const ControlSettingsRecord& settings,
+                                                 int position) {
+  const FunctionField& field = kFunctionFields[position];
+  return field.analog != nullptr ? &(settings.*field.analog) : nullptr;
 }
 
 void SetDefaultCalibrationPairs(ControlSettingsRecord& settings) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "controls/input_tables.h"
 #include "settings/settings_text.h"
 
 constexpr int kDeviceNameCapacity = 260;
@@ -43,6 +44,15 @@ extern uint8_t ControlSettingsLoaded;
 // VERSION, DEVICE, FORCEFEEDBACK, LEFT, RIGHT, ACCELE, BRAKE, SHIFTUP,
 // SHIFTDOWN, SIDEBRAKE, LIGHT, VIEWUP, VIEWDOWN, then null.
 extern const char* const ControlKeyTable[];
+
+// The functions' fields, by position in FunctionComboIds order (LEFT, RIGHT,
+// ACCELE, BRAKE, SHIFTDOWN, SHIFTUP, SIDEBRAKE, LIGHT, VIEWUP, VIEWDOWN): the
+// index in ControlKeyTable of the key it is stored under, its stored input
+// row, and its analog group (null for the six single-word functions).
+int FunctionKeyIndex(int position);
+int32_t StoredFunctionInput(const ControlSettingsRecord& settings, int position);
+const AnalogFunctionSetting* StoredAnalogSetting(const ControlSettingsRecord& settings,
+                                                 int position);
 
 // The version every new record starts with.
 constexpr int32_t kControlFileVersion = 1;

@@ -275,6 +275,10 @@ const char* ShownInputName(const InputTableRow* table, int row) {
   return table[row].name;
 }
 
+bool ShownInputNamesAreGameText(const InputTableRow* table) {
+  return table == JoystickInputTable && KoreanInterface();
+}
+
 int PresetForDevice(const InputManager& manager, int deviceRow) {
   if (deviceRow == 0) return kKeyboardPreset;
   // A row the manager does not hold (a stale selection, CB_ERR) has no record

@@ -29,6 +29,17 @@ constexpr int kJoystickAxisCount = 8;
 constexpr int kFirstButtonRow = 25;
 constexpr int kJoystickButtonRows = 32;
 
+// The three rows of an axis, in row order.
+constexpr int kNegativeHalf = 0;
+constexpr int kPositiveHalf = 1;
+constexpr int kWholeAxis = 2;
+// The row of part `part` of axis `axis`.
+constexpr int32_t AxisInputRow(int axis, int part) { return 3 * axis + 1 + part; }
+constexpr bool IsAxisInputRow(int32_t row) { return row >= 1 && row < kFirstButtonRow; }
+// The axis and the part of an axis row.
+constexpr int AxisOfInputRow(int32_t row) { return (row - 1) / 3; }
+constexpr int PartOfInputRow(int32_t row) { return (row - 1) % 3; }
+
 // "キーボード" in code page 932: row 0 of the device list and the DEVICE value
 // the keyboard is stored under.
 extern const char KeyboardDeviceName[];
@@ -37,9 +48,12 @@ extern const char KeyboardDeviceName[];
 extern const InterfaceText KeyboardDeviceText;
 
 // What row `row` of `table` (KeyNameTable or JoystickInputTable) shows in the
-// lists of the chosen interface, in code page 932 (key names are ASCII and the
-// same in both); null for a row the table does not have.
+// lists of the chosen interface (key names are the same in both); null for a
+// row the table does not have.
 const char* ShownInputName(const InputTableRow* table, int row);
+// Whether ShownInputName gives code page 932 texts for `table`: the controller
+// rows of the Korean interface. Every other name is ASCII, shown as it is.
+bool ShownInputNamesAreGameText(const InputTableRow* table);
 
 constexpr int kFunctionCount = 10;
 // The ten function lists in their fixed order: LEFT, RIGHT, ACCELE, BRAKE,

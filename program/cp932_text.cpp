@@ -11,15 +11,17 @@ constexpr int kShownTextCapacity = 512;
 
 }  // namespace
 
+Cp932Platform Cp932Calls = {MultiByteToWideChar};
+
 int WideFromCp932(const char* text, wchar_t* out, int capacity) {
   if (out == nullptr || capacity <= 0) return 0;
   out[0] = L'\0';
   if (text == nullptr || text[0] == '\0') return 0;
   int length = static_cast<int>(std::strlen(text));
-  int needed = MultiByteToWideChar(kGameTextCodePage, 0, text, length, nullptr, 0);
+  int needed = Cp932Calls.multiByteToWideChar(kGameTextCodePage, 0, text, length, nullptr, 0);
   if (needed <= 0) return 0;
   if (needed < capacity) {
-    int written = MultiByteToWideChar(kGameTextCodePage, 0, text, length, out, capacity - 1);
+    int written = Cp932Calls.multiByteToWideChar(kGameTextCodePage, 0, text, length, out, capacity - 1);
     if (written <= 0) written = 0;
     out[written] = L'\0';
     return written;
@@ -28,7 +30,7 @@ int WideFromCp932(const char* text, wchar_t* out, int capacity) {
   // fits there and keep the head, so the cut never splits a byte pair.
   wchar_t scratch[kShownTextCapacity];
   if (needed >= kShownTextCapacity) return 0;
-  int written = MultiByteToWideChar(kGameTextCodePage, 0, text, length, scratch, needed);
+  int written = Cp932Calls.multiByteToWideChar(kGameTextCodePage, 0, text, length, scratch, needed);
   if (written <= 0) return 0;
   int kept = capacity - 1;
   std::memcpy(out, scratch, sizeof(wchar_t) * static_cast<size_t>(kept));

@@ -12,6 +12,14 @@
 // The code page the game's Japanese texts are written in.
 constexpr UINT kGameTextCodePage = 932;
 
+// How the helpers reach MultiByteToWideChar; test programs put in one that
+// stands for a system without code page 932.
+struct Cp932Platform {
+  int(WINAPI* multiByteToWideChar)(UINT codePage, DWORD flags, LPCCH text, int length,
+                                   LPWSTR out, int capacity);
+};
+extern Cp932Platform Cp932Calls;
+
 // Converts `text` (code page 932, NUL-terminated) into `out`, which holds
 // `capacity` wide characters (at least 1). The result is always terminated; a
 // text that does not fit is cut. Returns the number of characters written
@@ -22,7 +30,9 @@ int WideFromCp932(const char* text, wchar_t* out, int capacity);
 // `owner` (may be null). Returns what MessageBoxW returns.
 int ShowErrorMessage(HWND owner, const char* text);
 
-// Adds `text` as the last row of the combo box `controlId` of `dialog`.
+// Adds `text` (code page 932) as the last row of the combo box `controlId` of
+// `dialog`. Only for the game's Japanese texts: where code page 932 is missing
+// the row is empty.
 // Returns the new row's index, or CB_ERR / CB_ERRSPACE.
 LRESULT AddCp932ListRow(HWND dialog, int controlId, const char* text);
 

@@ -35,8 +35,8 @@ LANGID InterfaceTemplateLanguage();
 
 // One text of the interface in both languages. The Korean interface's texts
 // that are not in a template are the game's Japanese ones, kept as code page
-// 932 bytes; the English ones are ASCII, which code page 932 spells with the
-// same bytes, so either is shown the same way.
+// 932 bytes, shown through code page 932; the English ones are ASCII, shown as
+// they are (a system may lack code page 932).
 struct InterfaceText {
   const char* korean;   // code page 932
   const char* english;  // ASCII
