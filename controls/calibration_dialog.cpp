@@ -29,11 +29,9 @@ int32_t EffectiveInputRow() {
   return row;
 }
 
-bool IsAxisRow(int32_t row) { return row >= 1 && row < kFirstButtonRow; }
-
-// Value of axis row `row` (1..24) in `state`: the group of three picks the axis.
+// Value of axis row `row` (1..24) in `state`.
 int32_t AxisOfRow(const DIJOYSTATE& state, int32_t row) {
-  return JoystickAxisValue(state, (row - 1) / 3);
+  return JoystickAxisValue(state, AxisOfInputRow(row));
 }
 
 bool ButtonDown(const DIJOYSTATE& state, int32_t row) {
@@ -50,10 +48,10 @@ int32_t ClampToTrackbar(int64_t position) {
 // distance from the centre toward its own side, a whole axis its full travel,
 // turned by the rest reading's sign so that the rest end shows 0.
 int32_t AxisPosition(int32_t row, int64_t value) {
-  switch ((row - 1) % 3) {
-    case 0:  // negative half
+  switch (PartOfInputRow(row)) {
+    case kNegativeHalf:
       return ClampToTrackbar(value > 0 ? 0 : -value);
-    case 1:  // positive half
+    case kPositiveHalf:
       return ClampToTrackbar(value < 0 ? 0 : value);
     default:  // whole axis; division truncates toward zero
       if (CalibrationState.restValue < 0) return ClampToTrackbar((value + 1000) / 2);
@@ -64,11 +62,11 @@ int32_t AxisPosition(int32_t row, int64_t value) {
 // Polls and takes the raw reading; false when the controller could not be read.
 bool ReadRawChecked(int32_t& raw) {
   InputManager* manager = CalibrationState.calibrationManager;
-  if (manager == nullptr || !manager->PollDevices()) return false;
+  if (manager == nullptr || !manager->PollJoystick()) return false;
   int32_t row = EffectiveInputRow();
   if (row == 0) {
     raw = 0;
-  } else if (IsAxisRow(row)) {
+  } else if (IsAxisInputRow(row)) {
     raw = AxisOfRow(*SelectedJoystickState(), row);
   } else {
     raw = ButtonDown(*SelectedJoystickState(), row) ? 1000 : 0;
@@ -202,19 +200,19 @@ int32_t ReadRawValue() {
 int32_t ReadLiveValue() {
   // A failed read is not examined: the last good state is shown.
   if (CalibrationState.calibrationManager != nullptr) {
-    CalibrationState.calibrationManager->PollDevices();
+    CalibrationState.calibrationManager->PollJoystick();
   }
   int32_t row = EffectiveInputRow();
   if (row == 0) return 0;
   const DIJOYSTATE& state = *SelectedJoystickState();
-  if (IsAxisRow(row)) return AxisPosition(row, AxisOfRow(state, row));
+  if (IsAxisInputRow(row)) return AxisPosition(row, AxisOfRow(state, row));
   return ButtonDown(state, row) ? kTrackbarMaximum : 0;
 }
 
 int32_t MapStoredValue(int32_t raw) {
   int32_t row = EffectiveInputRow();
   if (row == 0) return 0;
-  if (IsAxisRow(row)) return AxisPosition(row, raw);
+  if (IsAxisInputRow(row)) return AxisPosition(row, raw);
   // A button was stored as 1000 (down) or 0 (up); anything else, the failure
   // sentinel included, shows as up.
   return raw == 1000 ? kTrackbarMaximum : 0;

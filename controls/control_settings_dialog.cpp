@@ -60,6 +60,15 @@ constexpr COLORREF kSharedLabelColour = RGB(200, 0, 0);
 // has been read for that list (and after a device change).
 KeyWatch keyWatch;
 bool keyWatchStarted;
+// Beside a focused function list and the keyboard row, a key watch needs the
+// dialog to be the active window and in none of its menu or move loops (the
+// window menu, a move or size by keys or mouse): keys then drive those.
+bool dialogActive;
+bool inMenuLoop;
+bool inMoveLoop;
+// Alt went down into a function list with no key after it: its release would
+// put the window into its menu mode.
+bool loneAltDown;
 
 LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
@@ -150,35 +159,56 @@ void SelectDetectedRow(HWND dialog, int32_t row) {
   ShowSharedInputs(dialog);
 }
 
-// The keyboard is read now, and what is down now counts as held: the key that
-// brought the focus here (Tab, say) binds nothing.
+bool KeyWatchMayRun() {
+  return ControlManager != nullptr && KeyboardSelected() && IsFunctionList(DetectionTarget) &&
+         dialogActive && !inMenuLoop && !inMoveLoop;
+}
+
+// A watch starts: the keyboard is read now, what is down now counts as held
+// (the key that brought the focus here, Tab say, binds nothing), and the
+// events kept so far are thrown away, never bound later. Where no watch may
+// run, none does until the next start.
 void WatchKeysFromNow() {
-  if (ControlManager == nullptr) return;
-  ControlManager->PollDevices();
+  keyWatchStarted = KeyWatchMayRun();
+  if (!keyWatchStarted) return;
+  ControlManager->RestartKeyEvents();
   StartKeyWatch(keyWatch, ControlManager->keyboardState);
-  keyWatchStarted = true;
 }
 
 // While the keyboard is selected, a closed function list leaves its keys to the
 // binding: no moving the selection, no type-ahead. F4 still opens it, Tab,
-// Enter and Escape keep their dialog meaning, Alt combinations (system keys)
-// theirs; the mouse and an open list work as ever.
-bool BindingTakesKey(HWND list, UINT message, WPARAM key) {
-  if (message != WM_KEYDOWN && message != WM_CHAR) return false;
+// Enter and Escape keep their dialog meaning, Alt combinations theirs (Alt+Space
+// the window menu, Alt+F4 closing); a lone Alt and F10, which would only put
+// the window into its menu mode, are the binding's too. The mouse and an open
+// list work as ever.
+bool BindingTakesKey(HWND list, UINT message, WPARAM key, bool loneAlt) {
+  if (message != WM_KEYDOWN && message != WM_CHAR && message != WM_SYSKEYDOWN &&
+      message != WM_SYSKEYUP) {
+    return false;
+  }
   if (ControlManager == nullptr || !KeyboardSelected()) return false;
   if (SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0) return false;
-  if (message == WM_KEYDOWN) {
-    return key != VK_F4 && key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE;
+  switch (message) {
+    case WM_KEYDOWN:
+      return !VirtualKeyKeepsItsMeaning(static_cast<int>(key));
+    case WM_CHAR:  // Tab, Enter and Escape come as characters of their keys' codes
+      return key >= 0x20 || !VirtualKeyKeepsItsMeaning(static_cast<int>(key));
+    case WM_SYSKEYUP:
+      return key == VK_F10 || (key == VK_MENU && loneAlt);
+    default:
+      return key == VK_F10;
   }
-  return key != L'\t' && key != L'\r' && key != 0x1B;
 }
 
+// The lists' procedure while the dialog has them (given back as it closes).
 LRESULT CALLBACK FunctionListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  int position = FunctionPosition(GetDlgCtrlID(list));
-  WNDPROC original = position >= 0 ? functionListProcedures[position] : nullptr;
-  if (original == nullptr) return DefWindowProcW(list, message, wParam, lParam);
-  if (BindingTakesKey(list, message, wParam)) return 0;
-  return CallWindowProcW(original, list, message, wParam, lParam);
+  bool loneAlt = loneAltDown;
+  if (message == WM_SYSKEYDOWN || message == WM_KEYDOWN) {
+    loneAltDown = message == WM_SYSKEYDOWN && wParam == VK_MENU;
+  }
+  if (BindingTakesKey(list, message, wParam, loneAlt)) return 0;
+  return CallWindowProcW(functionListProcedures[FunctionPosition(GetDlgCtrlID(list))], list,
+                         message, wParam, lParam);
 }
 
 // ---- WM_INITDIALOG ---------------------------------------------------------
@@ -197,8 +227,18 @@ void AddControllerRow(HWND dialog, int32_t index) {
               reinterpret_cast<LPARAM>(ControlManager->joystickRecords[index].name));
 }
 
+// Adds `text` as the last row of list `id`: the game's Japanese texts through
+// code page 932, ASCII as it is (a system without code page 932 still shows it).
+void AddListRow(HWND dialog, int id, const char* text, bool gameText) {
+  if (gameText) {
+    AddCp932ListRow(dialog, id, text);
+  } else {
+    ListMessage(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  }
+}
+
 void FillDeviceList(HWND dialog) {
-  AddCp932ListRow(dialog, IDC_CONTROL_DEVICE, ChosenText(KeyboardDeviceText));
+  AddListRow(dialog, IDC_CONTROL_DEVICE, ChosenText(KeyboardDeviceText), KoreanInterface());
   for (int32_t j = 0; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
 }
 
@@ -270,6 +310,7 @@ BOOL OnInitDialog(HWND dialog) {
   DetectionTarget = 0;
   ControlTimer = 0;
   deviceChangePending = false;
+  dialogActive = inMenuLoop = inMoveLoop = loneAltDown = false;
   if (!CreateManager(dialog)) {
     EndDialog(dialog, -1);
     return FALSE;
@@ -287,31 +328,78 @@ BOOL OnInitDialog(HWND dialog) {
 
 // ---- WM_TIMER --------------------------------------------------------------
 
-// The keyboard row: while a closed function list of the dialog in the
-// foreground has the focus, the key the player presses binds.
+// The row the keyboard binds in this tick from its kept events, or 0; false
+// when its events were lost, and the watch has started again.
+bool ReadKeyEventsRow(int32_t& row) {
+  DIDEVICEOBJECTDATA data[kKeyEventBufferSize];
+  int count = 0;
+  switch (ControlManager->ReadKeyEvents(data, count)) {
+    case kKeyEventsLost:
+      WatchKeysFromNow();
+      return false;
+    case kKeyEventsUnavailable:
+      return false;
+    case kKeyEventsRead:
+      break;
+  }
+  if (count == 0) return false;
+  KeyEvent events[kKeyEventBufferSize];
+  for (int i = 0; i < count; ++i) {
+    // c_dfDIKeyboard puts each key at the offset of its code.
+    events[i] = {static_cast<uint8_t>(data[i].dwOfs), (data[i].dwData & 0x80) != 0,
+                 static_cast<uint32_t>(data[i].dwTimeStamp)};
+  }
+  row = WatchKeyEvents(keyWatch, events, count);
+  return true;
+}
+
+// The keyboard row: while a closed function list of the active dialog has the
+// focus, the key the player presses binds. The keyboard's kept events are
+// taken in order, so a tap between two ticks binds as well; a keyboard that
+// keeps none is sampled.
 void OnKeyboardTick(HWND dialog) {
-  int position = FunctionPosition(DetectionTarget);
-  if (position < 0 || ControlManager == nullptr) return;
+  if (!KeyWatchMayRun()) {
+    keyWatchStarted = false;
+    return;
+  }
   if (!keyWatchStarted) {
     WatchKeysFromNow();
     return;
   }
-  ControlManager->PollDevices();
-  const BYTE* keys = ControlManager->keyboardState;
-  if (!KeysChanged(keyWatch, keys)) return;
-  int32_t row = WatchKeys(keyWatch, keys);
-  // Nothing binds now nor on a release to come: the watch is then what a new
-  // one would be, whatever window is in front (asking costs more than the
-  // rest of the tick under Wine).
+  int32_t row = 0;
+  if (ControlManager->keyboardBuffered) {
+    if (!ReadKeyEventsRow(row)) return;
+  } else {
+    if (!ControlManager->PollKeyboard() || !KeysChanged(keyWatch, ControlManager->keyboardState)) {
+      return;
+    }
+    row = WatchKeys(keyWatch, ControlManager->keyboardState);
+  }
+  // Nothing binds now nor on a release to come.
   if (row == 0 && keyWatch.armedModifiers == 0) return;
-  // Keys pressed in another window, or in the open list, are not the
-  // player's choice for this function; once back they count as held.
-  if (SendMessageW(functionLists[position], CB_GETDROPPEDSTATE, 0, 0) != 0 ||
-      GetForegroundWindow() != dialog) {
-    StartKeyWatch(keyWatch, keys);
+  // Keys pressed in the open list move in it; once it closes they count as held.
+  if (SendMessageW(functionLists[FunctionPosition(DetectionTarget)], CB_GETDROPPEDSTATE, 0, 0) !=
+      0) {
+    WatchKeysFromNow();
     return;
   }
   if (row != 0) SelectDetectedRow(dialog, row);
+}
+
+// The dialog becomes the active window or stops being it. What was pressed
+// while it was active still binds (a Windows key whose release brings up the
+// Start menu, say); what comes while another window is active does not.
+void OnActivate(HWND dialog, bool active) {
+  if (!active && keyWatchStarted) OnKeyboardTick(dialog);
+  dialogActive = active;
+  WatchKeysFromNow();
+}
+
+// A menu loop (the window menu) or a move or size loop begins or ends: keys
+// drive it while it runs, and bind nothing; its end starts a new watch.
+void OnModalLoop(bool& loop, bool running) {
+  loop = running;
+  WatchKeysFromNow();
 }
 
 void OnTick(HWND dialog) {
@@ -321,7 +409,8 @@ void OnTick(HWND dialog) {
   }
   // A controller that could not be read (pulled out, say) detects nothing: its
   // last state, a button held as it went included, is no move of the player's.
-  selectedStateRead = ControlManager->PollDevices();
+  // The keyboard is not read: nothing binds keys on a controller row.
+  selectedStateRead = ControlManager->PollJoystick();
   if (!selectedStateRead) {
     // Whatever happened while it could not be read (pulled out, say, and
     // plugged in again with its pedal centred by its power-on), the rest
@@ -397,7 +486,7 @@ void OnFunctionListCommand(HWND dialog, int id, WORD notification) {
     case CBN_SETFOCUS:
       DetectionTarget = id;
       CaptureBaselines();
-      if (KeyboardSelected()) WatchKeysFromNow();
+      WatchKeysFromNow();
       return;
     case CBN_KILLFOCUS:
       if (DetectionTarget == id) DetectionTarget = 0;
@@ -460,6 +549,8 @@ void OnCalibrate(HWND dialog, int buttonId) {
   CalibrateFunction(dialog, buttonId);
   if (deviceChangePending) ApplyDeviceChange(dialog);
   ControlTimer = SetTimer(dialog, kControlTimerId, kControlTimerMilliseconds, nullptr);
+  // Keys pressed into the calibration dialog are not this dialog's.
+  WatchKeysFromNow();
 }
 
 BOOL OnCommand(HWND dialog, int id, WORD notification) {
@@ -551,20 +642,13 @@ RestoredDevice ChooseRestoredDevice(const ControlSettingsRecord& settings, bool 
 }
 
 void FillFunctionCombos(HWND dialog, const InputTableRow* table) {
-  // Controller input names are the game's code page 932 texts, or English ones;
-  // key names are plain ASCII and go in as they are.
-  bool gameText = table == JoystickInputTable;
+  bool gameText = ShownInputNamesAreGameText(table);
   for (int position = 0; position < kFunctionCount; ++position) {
     int id = FunctionComboIds[position];
     while (ListMessage(dialog, id, CB_DELETESTRING, 0) > 0) {
     }
     for (int row = 0; table[row].name != nullptr; ++row) {
-      const char* name = ShownInputName(table, row);
-      if (gameText) {
-        AddCp932ListRow(dialog, id, name);
-      } else {
-        ListMessage(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-      }
+      AddListRow(dialog, id, ShownInputName(table, row), gameText);
     }
   }
 }
@@ -654,7 +738,7 @@ int32_t DetectMovedAxis() {
     } else {
       watch.seenPositive = 2;
     }
-    return 3 * k + watch.seenNegative + watch.seenPositive;
+    return AxisInputRow(k, watch.seenNegative + watch.seenPositive - 1);
   }
   return 0;
 }
@@ -677,6 +761,17 @@ INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wPa
       return OnDeviceChangeMessage(dialog, wParam);
     case WM_COMMAND:
       return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_ACTIVATE:
+      OnActivate(dialog, LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0);
+      return FALSE;  // the dialog manager keeps the focus as ever
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+      OnModalLoop(inMenuLoop, message == WM_ENTERMENULOOP);
+      return FALSE;
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+      OnModalLoop(inMoveLoop, message == WM_ENTERSIZEMOVE);
+      return FALSE;
     case WM_CTLCOLORSTATIC:
       return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DESTROY:

@@ -109,6 +109,7 @@ bool CreateDevice(IDirectInput7A* input, REFGUID guid, InputDeviceSetup& out) {
   out.device = nullptr;
   out.failedStep = kSetupDone;
   out.result = DI_OK;
+  out.bufferResult = DIERR_NOTBUFFERED;
   HRESULT result = input->CreateDeviceEx(guid, IID_IDirectInputDevice7A,
                                          reinterpret_cast<LPVOID*>(&out.device), nullptr);
   if (FAILED(result) || out.device == nullptr) {
@@ -126,6 +127,7 @@ InputManager::InputManager()
       keyboardDevice(nullptr),
       joystickCount(0),
       ownerWindow(nullptr),
+      keyboardBuffered(false),
       currentJoystick(-1) {
   for (int i = 0; i < kMaxJoysticks; ++i) joystickDevices[i] = nullptr;
   std::memset(keyboardState, 0, sizeof keyboardState);
@@ -155,7 +157,17 @@ bool SetUpKeyboard(IDirectInput7A* input, HWND owner, InputDeviceSetup& out) {
   if (FAILED(result)) return FailSetUp(out, kSetupDataFormat, result);
   result = out.device->SetCooperativeLevel(owner, kCooperativeFlags);
   if (FAILED(result)) return FailSetUp(out, kSetupCooperativeLevel, result);
-  // The keyboard is acquired by each poll, not here.
+  // The buffer keeps every press and release between two ticks, however short
+  // the tap; it can only be given before the device is first acquired.
+  DIPROPDWORD buffer;
+  std::memset(&buffer, 0, sizeof buffer);
+  buffer.diph.dwSize = sizeof(DIPROPDWORD);
+  buffer.diph.dwHeaderSize = sizeof(DIPROPHEADER);
+  buffer.diph.dwObj = 0;
+  buffer.diph.dwHow = DIPH_DEVICE;
+  buffer.dwData = kKeyEventBufferSize;
+  out.bufferResult = out.device->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph);
+  // The keyboard is acquired by each read, not here.
   return true;
 }
 
@@ -365,6 +377,7 @@ bool InputManager::Initialize(HINSTANCE instance, HWND owner) {
     return false;
   }
   keyboardDevice = keyboard.device;
+  keyboardBuffered = SUCCEEDED(keyboard.bufferResult);
 
   joystickCount = 0;
   for (int i = 0; i < kMaxJoysticks; ++i) joystickDevices[i] = nullptr;
@@ -398,6 +411,7 @@ int InputManager::RefreshControllers() {
 void InputManager::Shutdown() {
   // Devices before the DirectInput object that made them.
   ReleaseDevice(keyboardDevice);
+  keyboardBuffered = false;
   for (int i = 0; i < kMaxJoysticks; ++i) ReleaseDevice(joystickDevices[i]);
   joystickCount = 0;
   if (directInput != nullptr) {
@@ -408,15 +422,20 @@ void InputManager::Shutdown() {
 }
 
 bool InputManager::PollDevices() {
-  if (keyboardDevice != nullptr) {
-    BYTE keys[kKeyboardStateSize];
-    // A failed keyboard read keeps the last good state and is not reported:
-    // the dialogs detect controller inputs only.
-    if (ReadDeviceState(keyboardDevice, false, sizeof keys, keys)) {
-      std::memcpy(keyboardState, keys, sizeof keyboardState);
-    }
-  }
+  PollKeyboard();
+  return PollJoystick();
+}
 
+bool InputManager::PollKeyboard() {
+  if (keyboardDevice == nullptr) return false;
+  BYTE keys[kKeyboardStateSize];
+  // A failed keyboard read keeps the last good state.
+  if (!ReadDeviceState(keyboardDevice, false, sizeof keys, keys)) return false;
+  std::memcpy(keyboardState, keys, sizeof keyboardState);
+  return true;
+}
+
+bool InputManager::PollJoystick() {
   if (currentJoystick < 0 || currentJoystick >= joystickCount ||
       joystickDevices[currentJoystick] == nullptr) {
     return true;
@@ -425,4 +444,28 @@ bool InputManager::PollDevices() {
   if (!ReadDeviceState(joystickDevices[currentJoystick], true, sizeof state, &state)) return false;
   std::memcpy(&joystickStates[currentJoystick], &state, sizeof state);
   return true;
+}
+
+KeyEventsRead InputManager::ReadKeyEvents(DIDEVICEOBJECTDATA* events, int& count) {
+  count = 0;
+  if (keyboardDevice == nullptr || !keyboardBuffered) return kKeyEventsUnavailable;
+  DWORD read = kKeyEventBufferSize;
+  HRESULT result =
+      keyboardDevice->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), events, &read, 0);
+  if (result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED) {
+    // Whatever happened meanwhile was not kept: acquired again, the keyboard
+    // keeps events from now on.
+    return SUCCEEDED(keyboardDevice->Acquire()) ? kKeyEventsLost : kKeyEventsUnavailable;
+  }
+  if (FAILED(result)) return kKeyEventsUnavailable;
+  count = read > kKeyEventBufferSize ? kKeyEventBufferSize : static_cast<int>(read);
+  return result == DI_BUFFEROVERFLOW ? kKeyEventsLost : kKeyEventsRead;
+}
+
+void InputManager::RestartKeyEvents() {
+  // The state first: a key that goes down between the two reads is then held
+  // in it, and its press is among the events thrown away.
+  if (!PollKeyboard() || !keyboardBuffered) return;
+  DWORD all = INFINITE;
+  keyboardDevice->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &all, 0);
 }

@@ -20,6 +20,10 @@ constexpr int kKeyboardStateSize = 256;
 // out) is not read: its poll costs one Acquire.
 constexpr int kInputLostAttempts = 3;
 
+// How many key events the keyboard keeps between two reads: far more than a
+// player types in one 16 ms tick.
+constexpr int kKeyEventBufferSize = 64;
+
 // The DLL the default platform finds DirectInputCreateEx in.
 constexpr char kDirectInputLibrary[] = "dinput.dll";
 
@@ -67,6 +71,17 @@ struct InputDeviceSetup {
   IDirectInputDevice7A* device;
   InputSetupStep failedStep;
   HRESULT result;
+  // The keyboard: what giving it its event buffer answered (a failure leaves
+  // it to be read by its state alone). DIERR_NOTBUFFERED for a controller.
+  HRESULT bufferResult;
+};
+
+// What InputManager::ReadKeyEvents found.
+enum KeyEventsRead {
+  kKeyEventsRead,         // the events since the last read, none lost
+  kKeyEventsLost,         // events were lost (the buffer overflowed, or the
+                          // keyboard's input was lost): those read mean nothing
+  kKeyEventsUnavailable,  // no event buffer, or the keyboard cannot be read
 };
 
 // One controller's set-up, and what it found on the way.
@@ -80,8 +95,10 @@ struct JoystickSetup {
 
 // DirectInput 7 through InputPlatform: DI_OK and the interface, or the failure.
 HRESULT CreateDirectInput(HINSTANCE instance, IDirectInput7A*& input);
-// The system keyboard for `owner`: created, given its data format and its
-// cooperative level. A device that fails a step is released.
+// The system keyboard for `owner`: created, given its data format, its
+// cooperative level and, before it is ever acquired, a buffer of
+// kKeyEventBufferSize key events. A device that fails one of the first three
+// steps is released; one that refuses the buffer is still set up.
 bool SetUpKeyboard(IDirectInput7A* input, HWND owner, InputDeviceSetup& out);
 // One attached controller for `owner`: created, data format, cooperative
 // level, capabilities described in its record, every axis given -1000..1000
@@ -125,6 +142,17 @@ class InputManager {
   // current controller and its read failed; its state then keeps the last good
   // values. Allocates nothing.
   bool PollDevices();
+  // PollDevices' two halves: the keyboard's state into keyboardState (false
+  // when it could not be read), and the current controller.
+  bool PollKeyboard();
+  bool PollJoystick();
+  // The key events the keyboard kept since the last read (or since
+  // RestartKeyEvents), oldest first: `count` of them into `events`, which
+  // holds kKeyEventBufferSize. Allocates nothing.
+  KeyEventsRead ReadKeyEvents(DIDEVICEOBJECTDATA* events, int& count);
+  // Reads the keyboard's state into keyboardState, then throws away the
+  // events kept so far: from here on, the events tell what changes after it.
+  void RestartKeyEvents();
 
   IDirectInput7A* directInput;
   IDirectInputDevice7A* keyboardDevice;
@@ -132,6 +160,7 @@ class InputManager {
   int32_t joystickCount;
   HWND ownerWindow;
   BYTE keyboardState[kKeyboardStateSize];
+  bool keyboardBuffered;  // the keyboard keeps its key events for ReadKeyEvents
   DIJOYSTATE joystickStates[kMaxJoysticks];
   JoystickRecord joystickRecords[kMaxJoysticks];
   int32_t currentJoystick;  // -1: none

@@ -5,19 +5,27 @@
 namespace {
 
 // DirectInput key codes (DIK_*) the rules single out.
-constexpr int kEscapeCode = 1;
-constexpr int kTabCode = 15;
-constexpr int kReturnCode = 28;
-constexpr int kF4Code = 62;
-constexpr int kNumpadEnterCode = 156;
-constexpr int kLeftAltCode = 56;    // LMENU
-constexpr int kRightAltCode = 184;  // RMENU
+constexpr int kLeftControlCode = 29;  // LCONTROL
+constexpr int kLeftAltCode = 56;      // LMENU
+constexpr int kRightAltCode = 184;    // RMENU
+constexpr int kLeftWindowsCode = 219;   // LWIN
+constexpr int kRightWindowsCode = 220;  // RWIN
 
 // LSHIFT, RSHIFT, LCONTROL, RCONTROL, LMENU, RMENU, LWIN, RWIN.
 constexpr int kModifierKeys[kModifierKeyCount] = {42, 54, 29, 157, 56, 184, 219, 220};
 
-// Rows 1 to 24 of JoystickInputTable are the axes, three rows each.
-constexpr int32_t kLastAxisRow = 3 * kJoystickAxisCount;
+// The keys that keep their meaning, by DirectInput code and virtual key.
+struct KeptKey {
+  int code;
+  int virtualKey;
+};
+constexpr KeptKey kKeptKeys[] = {
+    {1, 0x1B},    // ESCAPE, VK_ESCAPE
+    {15, 0x09},   // TAB, VK_TAB
+    {28, 0x0D},   // RETURN, VK_RETURN
+    {156, 0x0D},  // NUMPADENTER, VK_RETURN
+    {62, 0x73},   // F4, VK_F4
+};
 
 bool Down(const uint8_t* keys, int code) { return (keys[code] & 0x80) != 0; }
 
@@ -28,17 +36,77 @@ int ModifierIndex(int code) {
   return -1;
 }
 
-// Keys that keep their meaning in the dialog (Tab, Enter, Escape) or in the
-// list (F4 opens it): pressing them binds nothing.
-bool KeepsItsMeaning(int code) {
-  return code == kEscapeCode || code == kTabCode || code == kReturnCode || code == kF4Code ||
-         code == kNumpadEnterCode;
+// The modifiers held in the watch, but AltGr's left Ctrl.
+uint8_t HeldModifiers(const KeyWatch& watch) {
+  uint8_t held = 0;
+  for (int m = 0; m < kModifierKeyCount; ++m) {
+    if (Down(watch.down, kModifierKeys[m])) held |= 1u << m;
+  }
+  if (watch.altGrControl) held &= static_cast<uint8_t>(~(1u << ModifierIndex(kLeftControlCode)));
+  return held;
 }
 
-// The lower of two candidate rows, 0 being none.
-int32_t Lower(int32_t best, int32_t row) {
-  if (row == 0) return best;
-  return best == 0 || row < best ? row : best;
+// A press: it spoils every modifier held but itself, and a modifier pressed
+// while another is held is no lone one either. Pressed while Alt or a Windows
+// key (other than itself) is down, it is part of their combination: it binds
+// nothing.
+void TakePress(KeyWatch& watch, int code, int32_t& bound) {
+  int m = ModifierIndex(code);
+  uint8_t self = m >= 0 ? static_cast<uint8_t>(1u << m) : 0;
+  uint8_t others = static_cast<uint8_t>(HeldModifiers(watch) & ~self);
+  watch.armedModifiers &= static_cast<uint8_t>(~others);
+  bool combination = (Down(watch.down, kLeftAltCode) && code != kLeftAltCode) ||
+                     (Down(watch.down, kRightAltCode) && code != kRightAltCode) ||
+                     (Down(watch.down, kLeftWindowsCode) && code != kLeftWindowsCode) ||
+                     (Down(watch.down, kRightWindowsCode) && code != kRightWindowsCode);
+  if (m >= 0) {
+    if (combination || others != 0) {
+      watch.armedModifiers &= static_cast<uint8_t>(~self);
+    } else {
+      watch.armedModifiers |= self;
+    }
+  } else if (!combination && !KeyKeepsItsMeaning(code)) {
+    int32_t row = KeyRowOfCode(code);
+    if (row != 0) bound = row;
+  }
+}
+
+// A release: an armed modifier binds.
+void TakeRelease(KeyWatch& watch, int code, int32_t& bound) {
+  int m = ModifierIndex(code);
+  if (m < 0) return;
+  uint8_t bit = static_cast<uint8_t>(1u << m);
+  if ((watch.armedModifiers & bit) != 0) {
+    int32_t row = KeyRowOfCode(code);
+    if (row != 0) bound = row;
+  }
+  watch.armedModifiers &= static_cast<uint8_t>(~bit);
+}
+
+void TakeEvent(KeyWatch& watch, const KeyEvent& event, int32_t& bound) {
+  if (watch.controlPending) {
+    watch.controlPending = false;
+    if (event.down && event.code == kRightAltCode && event.time == watch.controlTime) {
+      watch.altGrControl = true;
+    } else {
+      TakePress(watch, kLeftControlCode, bound);
+    }
+  }
+  bool wasDown = Down(watch.down, event.code);
+  watch.down[event.code] = event.down ? 0x80 : 0;
+  // DirectInput sends no repeats: a press of a key down (or a release of one
+  // up) only follows a change the watch's start could not see.
+  if (event.down == wasDown) return;
+  if (event.down && event.code == kLeftControlCode) {
+    watch.controlPending = true;
+    watch.controlTime = event.time;
+  } else if (event.down) {
+    TakePress(watch, event.code, bound);
+  } else if (event.code == kLeftControlCode && watch.altGrControl) {
+    watch.altGrControl = false;
+  } else {
+    TakeRelease(watch, event.code, bound);
+  }
 }
 
 }  // namespace
@@ -51,49 +119,53 @@ int32_t KeyRowOfCode(int code) {
   return 0;
 }
 
+bool KeyKeepsItsMeaning(int code) {
+  for (const KeptKey& key : kKeptKeys) {
+    if (key.code == code) return true;
+  }
+  return false;
+}
+
+bool VirtualKeyKeepsItsMeaning(int virtualKey) {
+  for (const KeptKey& key : kKeptKeys) {
+    if (key.virtualKey == virtualKey) return true;
+  }
+  return false;
+}
+
 void StartKeyWatch(KeyWatch& watch, const uint8_t* keys) {
-  std::memcpy(watch.previous, keys, kKeyCodeCount);
+  for (int code = 0; code < kKeyCodeCount; ++code) watch.down[code] = keys[code] & 0x80;
   watch.armedModifiers = 0;
+  watch.controlPending = false;
+  watch.controlTime = 0;
+  watch.altGrControl = false;
+}
+
+int32_t WatchKeyEvents(KeyWatch& watch, const KeyEvent* events, int count) {
+  int32_t bound = 0;
+  for (int i = 0; i < count; ++i) TakeEvent(watch, events[i], bound);
+  return bound;
 }
 
 bool KeysChanged(const KeyWatch& watch, const uint8_t* keys) {
-  return std::memcmp(watch.previous, keys, kKeyCodeCount) != 0;
+  return std::memcmp(watch.down, keys, kKeyCodeCount) != 0;
 }
 
 int32_t WatchKeys(KeyWatch& watch, const uint8_t* keys) {
-  const uint8_t* before = watch.previous;
-  bool altDown = Down(keys, kLeftAltCode) || Down(keys, kRightAltCode);
-  // The modifiers down before this look or now: a press in this look spoils
-  // every one of them but itself, so Shift+Tab never binds Shift.
-  uint8_t held = 0;
-  for (int m = 0; m < kModifierKeyCount; ++m) {
-    if (Down(before, kModifierKeys[m]) || Down(keys, kModifierKeys[m])) held |= 1u << m;
-  }
-  uint8_t pressed = 0;
-  uint8_t spoilt = 0;
   int32_t bound = 0;
-  for (int code = 1; code < kKeyCodeCount; ++code) {
-    if (Down(keys, code) == Down(before, code) || !Down(keys, code)) continue;
-    int m = ModifierIndex(code);
-    spoilt |= held & static_cast<uint8_t>(m >= 0 ? ~(1u << m) : 0xFF);
-    if (m >= 0) {
-      // Pressed while Alt is down, it is part of an Alt combination.
-      if (altDown && code != kLeftAltCode && code != kRightAltCode) spoilt |= 1u << m;
-      pressed |= 1u << m;
-    } else if (!altDown && !KeepsItsMeaning(code)) {
-      bound = Lower(bound, KeyRowOfCode(code));
-    }
+  auto take = [&](int code, bool down) {
+    if (Down(keys, code) != down || Down(watch.down, code) == down) return;
+    TakeEvent(watch, KeyEvent{static_cast<uint8_t>(code), down, 0}, bound);
+  };
+  // Alt and Windows first, so what went down with them is their combination.
+  for (int m = kModifierKeyCount - 1; m >= 0; --m) take(kModifierKeys[m], true);
+  for (int code = 1; code < kKeyCodeCount; ++code) take(code, true);
+  for (int code = 1; code < kKeyCodeCount; ++code) take(code, false);
+  // A left Ctrl with nothing after it in this moment is an ordinary one.
+  if (watch.controlPending) {
+    watch.controlPending = false;
+    TakePress(watch, kLeftControlCode, bound);
   }
-  uint8_t armed = static_cast<uint8_t>((watch.armedModifiers | pressed) & ~spoilt);
-  for (int m = 0; m < kModifierKeyCount; ++m) {
-    int code = kModifierKeys[m];
-    if (!Down(before, code) || Down(keys, code)) continue;
-    // Released: it binds if nothing went down while it was.
-    if ((armed & (1u << m)) != 0) bound = Lower(bound, KeyRowOfCode(code));
-    armed &= static_cast<uint8_t>(~(1u << m));
-  }
-  watch.armedModifiers = armed;
-  std::memcpy(watch.previous, keys, kKeyCodeCount);
   return bound;
 }
 
@@ -101,17 +173,16 @@ bool InputsShared(int first, int32_t firstRow, int second, int32_t secondRow, bo
   if (first == second) return false;
   int32_t rows = keyRows ? kKeyNameRows : kJoystickInputRows;
   if (firstRow <= 0 || secondRow <= 0 || firstRow >= rows || secondRow >= rows) return false;
-  if (keyRows || firstRow > kLastAxisRow || secondRow > kLastAxisRow) return firstRow == secondRow;
-  if ((firstRow - 1) / 3 != (secondRow - 1) / 3) return false;
-  // Within one axis: 0 its negative half, 1 its positive half, 2 the whole.
-  int firstPart = (firstRow - 1) % 3;
-  int secondPart = (secondRow - 1) % 3;
-  if (firstPart == 2 && secondPart == 2) {
+  if (keyRows || !IsAxisInputRow(firstRow) || !IsAxisInputRow(secondRow)) return firstRow == secondRow;
+  if (AxisOfInputRow(firstRow) != AxisOfInputRow(secondRow)) return false;
+  int firstPart = PartOfInputRow(firstRow);
+  int secondPart = PartOfInputRow(secondRow);
+  if (firstPart == kWholeAxis && secondPart == kWholeAxis) {
     bool steering = (first == kLeftFunction && second == kRightFunction) ||
                     (first == kRightFunction && second == kLeftFunction);
     return !steering;
   }
-  if (firstPart == 2 || secondPart == 2) return true;
+  if (firstPart == kWholeAxis || secondPart == kWholeAxis) return true;
   return firstPart == secondPart;
 }
 

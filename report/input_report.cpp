@@ -17,6 +17,10 @@
 
 namespace {
 
+// The code page of what the lists show: the game's Japanese texts in 932,
+// ASCII in the system's own (which spells it alike on any system).
+UINT ShownCodePage(bool gameText) { return gameText ? kGameTextCodePage : CP_ACP; }
+
 const char* const kAxisNames[kJoystickAxisCount] = {"X", "Y", "Z", "Rx", "Ry", "Rz",
                                                     "slider 0", "slider 1"};
 
@@ -134,9 +138,16 @@ bool ReportDevices(ReportText& report, InputWatch& watch) {
   InputDeviceSetup keyboard;
   bool ready = SetUpKeyboard(watch.input, watch.owner, keyboard);
   ReportLine(report, "Keyboard: row 0 %s",
-             ShowText(ChosenText(KeyboardDeviceText), kGameTextCodePage, true, shown, sizeof shown));
+             ShowText(ChosenText(KeyboardDeviceText), ShownCodePage(KoreanInterface()), true,
+                      shown, sizeof shown));
   if (ready) {
     ReportLine(report, "  set up: CreateDeviceEx, SetDataFormat, SetCooperativeLevel");
+    if (SUCCEEDED(keyboard.bufferResult)) {
+      ReportLine(report, "  key events kept between two reads: %d", kKeyEventBufferSize);
+    } else {
+      ReportLine(report, "  key event buffer refused: %s; keys are bound from the keyboard's state, and taps shorter than a tick can be missed",
+                 DescribeResult(keyboard.bufferResult, nullptr, described, sizeof described));
+    }
     keyboard.device->Release();
   } else {
     ReportLine(report, "  %s failed: %s; the control settings would not open",
@@ -169,7 +180,10 @@ void EchoControlLine(int keyIndex, const char* value, void* context) {
 }
 
 const char* DeviceRowName(const InputWatch& watch, int32_t row, char* out, std::size_t size) {
-  if (row == 0) return ShowText(ChosenText(KeyboardDeviceText), kGameTextCodePage, true, out, size);
+  if (row == 0) {
+    return ShowText(ChosenText(KeyboardDeviceText), ShownCodePage(KoreanInterface()), true, out,
+                    size);
+  }
   return ShowText(watch.records[row - 1].name, CP_ACP, true, out, size);
 }
 
@@ -197,62 +211,54 @@ void ReportRestoredDevice(ReportText& report, const InputWatch& watch, RestoredD
   }
 }
 
-struct StoredInput {
-  const char* key;
-  int32_t row;
-  const AnalogFunctionSetting* analog;  // null for a single-word function
-  bool modeShown;                       // the mode has a list of its own
-};
+// The function (FunctionComboIds position) stored under ControlKeyTable's key
+// `key`, or -1 for a key that stores none.
+int FunctionOfKey(int key) {
+  for (int p = 0; p < kFunctionCount; ++p) {
+    if (FunctionKeyIndex(p) == key) return p;
+  }
+  return -1;
+}
 
-// One stored function; `shown` says whether the dialog shows the stored rows
-// at all (it shows the keyboard preset otherwise).
-void ReportStoredInput(ReportText& report, const StoredInput& stored, bool keyboardTable,
-                       bool shown) {
+// The stored function `position`; `shown` says whether the dialog shows the
+// stored rows at all (it shows the keyboard preset otherwise).
+void ReportStoredInput(ReportText& report, int position, bool keyboardTable, bool shown) {
+  const char* key = ControlKeyTable[FunctionKeyIndex(position)];
+  int32_t row = StoredFunctionInput(ControlSettings, position);
   const char* noSelection = shown ? "; the list shows no selection" : "";
   const InputTableRow* table = keyboardTable ? KeyNameTable : JoystickInputTable;
   int32_t rows = keyboardTable ? kKeyNameRows : kJoystickInputRows;
   char input[kShownTextSize + 96] = "";
-  if (stored.row >= 0 && stored.row < rows) {
+  if (row >= 0 && row < rows) {
     char name[kShownTextSize];
-    std::snprintf(input, sizeof input, "row %ld %s", static_cast<long>(stored.row),
-                  ShowText(ShownInputName(table, stored.row), kGameTextCodePage, true, name,
+    std::snprintf(input, sizeof input, "row %ld %s", static_cast<long>(row),
+                  ShowText(ShownInputName(table, row),
+                           ShownCodePage(ShownInputNamesAreGameText(table)), true, name,
                            sizeof name));
   } else {
     std::snprintf(input, sizeof input, "row %ld: outside its table (rows 0 to %ld)%s",
-                  static_cast<long>(stored.row), static_cast<long>(rows - 1), noSelection);
+                  static_cast<long>(row), static_cast<long>(rows - 1), noSelection);
   }
-  if (stored.analog == nullptr) {
-    ReportLine(report, "  %s: %s", stored.key, input);
+  const AnalogFunctionSetting* stored = StoredAnalogSetting(ControlSettings, position);
+  if (stored == nullptr) {
+    ReportLine(report, "  %s: %s", key, input);
     return;
   }
-  const AnalogFunctionSetting& analog = *stored.analog;
+  const AnalogFunctionSetting& analog = *stored;
   char mode[96] = "";
-  if (stored.modeShown) {
+  // RIGHT has no mode list of its own: the steering's is LEFT's.
+  if (position != kRightFunction) {
     if (analog.axisMode >= 0 && analog.axisMode < kAxisModeCount)
       std::snprintf(mode, sizeof mode, "; %s", AxisMode[analog.axisMode]);
     else
       std::snprintf(mode, sizeof mode, "; mode %ld: outside its list (0 Digital, 1 Analog)%s",
                     static_cast<long>(analog.axisMode), noSelection);
   }
-  ReportLine(report, "  %s: %s%s; calibration %ld to %ld", stored.key, input, mode,
+  ReportLine(report, "  %s: %s%s; calibration %ld to %ld", key, input, mode,
              static_cast<long>(analog.calibMin), static_cast<long>(analog.calibMax));
 }
 
 // ---- Shared inputs ---------------------------------------------------------------
-
-// The functions (FunctionComboIds positions) in the order the file lists them
-// (SHIFTUP before SHIFTDOWN): the i-th is ControlKeyTable's key from LEFT on.
-const int kFileOrder[kFunctionCount] = {0, 1, 2, 3, 5, 4, 6, 7, 8, 9};
-constexpr int kLeftKey = 3;  // ControlKeyTable: VERSION, DEVICE, FORCEFEEDBACK, LEFT, ...
-
-// The stored rows in FunctionComboIds order.
-void StoredRows(const ControlSettingsRecord& s, int32_t* rows) {
-  const int32_t stored[kFunctionCount] = {s.left.input, s.right.input, s.accele.input,
-                                          s.brake.input, s.shiftDown,  s.shiftUp,
-                                          s.sideBrake,   s.light,      s.viewUp,
-                                          s.viewDown};
-  std::memcpy(rows, stored, sizeof stored);
-}
 
 // Appends "A", "A and B" or "A, B and C": the keys of the functions marked in
 // `chosen`, in file order. Returns how many.
@@ -260,12 +266,12 @@ int AppendKeys(char* out, std::size_t size, const bool* chosen) {
   int total = 0;
   for (int p = 0; p < kFunctionCount; ++p) total += chosen[p] ? 1 : 0;
   int written = 0;
-  for (int i = 0; i < kFunctionCount; ++i) {
-    int p = kFileOrder[i];
-    if (!chosen[p]) continue;
+  for (int key = 0; ControlKeyTable[key] != nullptr; ++key) {
+    int p = FunctionOfKey(key);
+    if (p < 0 || !chosen[p]) continue;
     const char* separator = written == 0 ? "" : written == total - 1 ? " and " : ", ";
     std::size_t used = std::strlen(out);
-    std::snprintf(out + used, size - used, "%s%s", separator, ControlKeyTable[kLeftKey + i]);
+    std::snprintf(out + used, size - used, "%s%s", separator, ControlKeyTable[key]);
     ++written;
   }
   return total;
@@ -273,8 +279,9 @@ int AppendKeys(char* out, std::size_t size, const bool* chosen) {
 
 // The row's name as the chosen interface's lists show it.
 const char* RowName(int32_t row, bool keyboardTable, char* out, std::size_t size) {
-  return ShowText(ShownInputName(keyboardTable ? KeyNameTable : JoystickInputTable, row),
-                  kGameTextCodePage, false, out, size);
+  const InputTableRow* table = keyboardTable ? KeyNameTable : JoystickInputTable;
+  return ShowText(ShownInputName(table, row), ShownCodePage(ShownInputNamesAreGameText(table)),
+                  false, out, size);
 }
 
 // Appends "KEYS on row R (name)" for the controller functions of `group` on
@@ -297,9 +304,9 @@ int AppendRow(char* out, std::size_t size, const bool* group, const int32_t* row
 int ReportSharedInputs(ReportText& report, const int32_t* rows, bool keyboardTable) {
   bool reported[kFunctionCount] = {};
   int lines = 0;
-  for (int i = 0; i < kFunctionCount; ++i) {
-    int first = kFileOrder[i];
-    if (reported[first]) continue;
+  for (int key = 0; ControlKeyTable[key] != nullptr; ++key) {
+    int first = FunctionOfKey(key);
+    if (first < 0 || reported[first]) continue;
     bool group[kFunctionCount] = {};
     group[first] = true;
     for (bool grew = true; grew;) {
@@ -325,13 +332,13 @@ int ReportSharedInputs(ReportText& report, const int32_t* rows, bool keyboardTab
                  RowName(rows[first], keyboardTable, name, sizeof name));
       continue;
     }
-    // Rows apart share only through the whole of their axis: 3k+3 with 3k+1
-    // and 3k+2.
-    int32_t whole = (rows[first] - 1) / 3 * 3 + 3;
+    // Rows apart share only through the whole of their axis.
+    int axis = AxisOfInputRow(rows[first]);
     char wholeText[kShownTextSize + 128] = "", halves[2 * kShownTextSize + 256] = "";
-    int onWhole = AppendRow(wholeText, sizeof wholeText, group, rows, whole);
-    AppendRow(halves, sizeof halves, group, rows, whole - 2);
-    AppendRow(halves, sizeof halves, group, rows, whole - 1);
+    int onWhole =
+        AppendRow(wholeText, sizeof wholeText, group, rows, AxisInputRow(axis, kWholeAxis));
+    AppendRow(halves, sizeof halves, group, rows, AxisInputRow(axis, kNegativeHalf));
+    AppendRow(halves, sizeof halves, group, rows, AxisInputRow(axis, kPositiveHalf));
     ReportLine(report, "  %s %s %s axis with %s", wholeText, onWhole > 1 ? "share" : "shares",
                onWhole > 1 ? "their" : "its", halves);
   }
@@ -368,21 +375,17 @@ void ReportInputFile(ReportText& report, const InputWatch& watch, bool dialogOpe
   ReportLine(report, "Stored assignments, read in the %s%s:",
              keyboardTable ? "keyboard's key table" : "controller input table",
              shown ? "" : " (not shown: the dialog shows the keyboard preset)");
-  const StoredInput inputs[] = {
-      {"LEFT", s.left.input, &s.left, true},       {"RIGHT", s.right.input, &s.right, false},
-      {"ACCELE", s.accele.input, &s.accele, true}, {"BRAKE", s.brake.input, &s.brake, true},
-      {"SHIFTUP", s.shiftUp, nullptr, false},      {"SHIFTDOWN", s.shiftDown, nullptr, false},
-      {"SIDEBRAKE", s.sideBrake, nullptr, false},  {"LIGHT", s.light, nullptr, false},
-      {"VIEWUP", s.viewUp, nullptr, false},        {"VIEWDOWN", s.viewDown, nullptr, false},
-  };
-  for (const StoredInput& stored : inputs) ReportStoredInput(report, stored, keyboardTable, shown);
+  for (int key = 0; ControlKeyTable[key] != nullptr; ++key) {
+    int position = FunctionOfKey(key);
+    if (position >= 0) ReportStoredInput(report, position, keyboardTable, shown);
+  }
   bool feedback = choice.row >= 1 && watch.records[choice.row - 1].forceFeedback != 0;
   ReportLine(report, "  FORCEFEEDBACK: %ld; the device has force feedback: %s",
              static_cast<long>(s.forceFeedback), feedback ? "yes" : "no");
   // As the game reads the stored rows, whatever the dialog would show.
   ReportLine(report, "Shared inputs of the stored assignments:");
   int32_t rows[kFunctionCount];
-  StoredRows(s, rows);
+  for (int p = 0; p < kFunctionCount; ++p) rows[p] = StoredFunctionInput(s, p);
   if (ReportSharedInputs(report, rows, keyboardTable) == 0)
     ReportLine(report, "  none: no two functions share an input");
 }

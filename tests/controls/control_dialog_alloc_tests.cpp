@@ -174,8 +174,11 @@ TEST(AllocationCountTest, TicksAllocateNothing) {
   SetFocus(GetDlgItem(control, IDC_CONTROL_ACCELE));
   StartCounting();
   for (int tick = 0; tick < 300; ++tick) {
-    std::memset(FakeKeyboard().keys, 0, sizeof FakeKeyboard().keys);
-    if (tick % 2 == 0) FakeKeyboard().keys[tick % 4 == 0 ? DIK_A : DIK_LEFT] = 0x80;
+    if (tick % 2 == 0) {
+      SetFakeKeys({tick % 4 == 0 ? DIK_A : DIK_LEFT});
+    } else {
+      SetFakeKeys({});
+    }
     Tick(control);
   }
   EXPECT_EQ(0, StopCounting()) << "allocations in 300 keyboard ticks";

@@ -12,6 +12,7 @@
 
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
+#include "program/cp932_text.h"
 #include "resources/resource_ids.h"
 #include "tests/controls/control_dialog_support.h"
 
@@ -148,11 +149,20 @@ TEST_F(ControlDialogTest, ASecondControlDialogLeavesTheFirstOneItsDevices) {
   EXPECT_EQ(5, Selection(first, IDC_CONTROL_LEFT));
 }
 
+// A system without code page 932, as the English interface may well meet.
+int WINAPI WithoutCodePage932(UINT codePage, DWORD flags, LPCCH text, int length, LPWSTR out,
+                              int capacity) {
+  if (codePage == 932) return 0;
+  return MultiByteToWideChar(codePage, flags, text, length, out, capacity);
+}
+
 // In English the same table rows show English names: row 0 of the device list
 // "Keyboard", the key names as they are, and the controller inputs named by
-// axis, true sign and button number; a preset selects the same rows.
+// axis, true sign and button number; a preset selects the same rows. All of
+// them ASCII, they show on a system without code page 932 too.
 TEST_F(ControlDialogTest, TheEnglishListsNameTheSameRowsInEnglish) {
   UseInterfaceLanguage(InterfaceLanguage::kEnglish, 0x0409);
+  Cp932Calls.multiByteToWideChar = WithoutCodePage932;
   AddWheel("Velmora Wheel");
   HWND dialog = Open();
   ASSERT_NE(nullptr, dialog);
@@ -177,6 +187,7 @@ TEST_F(ControlDialogTest, TheEnglishListsNameTheSameRowsInEnglish) {
   EXPECT_EQ(Joined(expected), Joined(rows));
   for (int position = 0; position < kFunctionCount; ++position)
     EXPECT_EQ(PresetTable[1].rows[position], Selection(dialog, kFunctionIds[position]));
+  Cp932Calls.multiByteToWideChar = MultiByteToWideChar;
   SettleInterfaceLanguage();
 }
 
@@ -670,30 +681,37 @@ TEST_F(ControlDialogTest, ADeviceChangeKeepsTheWatches) {
 }
 
 // The keyboard row reads the keyboard alone, and only while a function list
-// has the focus; controller moves select nothing there.
+// has the focus; controller moves select nothing there. A controller's row
+// never reads the keyboard.
 TEST_F(ControlDialogTest, TheKeyboardRowReadsOnlyTheKeyboardWhileAFunctionListHasTheFocus) {
   AddWheel("Wheel");
   HWND dialog = Open();
   FakeJoystick& wheel = FakeJoystickAt(0);
   int reads = wheel.readCalls;
-  int keyboardReads = FakeKeyboard().readCalls;
+  // Its state, and its kept events.
+  auto keyboardReads = [] { return FakeKeyboard().readCalls + FakeKeyboard().dataReads; };
+  int before = keyboardReads();
   for (int i = 0; i < 5; ++i) Tick(dialog);
-  EXPECT_EQ(keyboardReads, FakeKeyboard().readCalls) << "no list focused";
+  EXPECT_EQ(before, keyboardReads()) << "no list focused";
   FocusList(dialog, IDC_CONTROL_LEFT);
-  EXPECT_EQ(keyboardReads + 1, FakeKeyboard().readCalls) << "read as the list takes the focus";
+  EXPECT_EQ(before + 2, keyboardReads()) << "read as the list takes the focus";
   wheel.state.lX = -1000;
   wheel.state.rgbButtons[0] = 0x80;
   for (int i = 0; i < 5; ++i) Tick(dialog);
   EXPECT_EQ(111, Selection(dialog, IDC_CONTROL_LEFT));
   EXPECT_EQ(reads, wheel.readCalls);
-  EXPECT_EQ(keyboardReads + 6, FakeKeyboard().readCalls);
+  EXPECT_EQ(before + 7, keyboardReads());
   LeaveList(dialog, IDC_CONTROL_LEFT);
   for (int i = 0; i < 5; ++i) Tick(dialog);
-  EXPECT_EQ(keyboardReads + 6, FakeKeyboard().readCalls) << "the list lost the focus";
+  EXPECT_EQ(before + 7, keyboardReads()) << "the list lost the focus";
   // And the watches are never filled from a state that does not exist.
   CaptureBaselines();
   for (const AxisWatch& watch : AxisWatches) EXPECT_EQ(0, watch.baseline);
   EXPECT_EQ(0, DetectMovedAxis());
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  FocusList(dialog, IDC_CONTROL_LEFT);
+  for (int i = 0; i < 5; ++i) Tick(dialog);
+  EXPECT_EQ(before + 7, keyboardReads()) << "a controller's ticks";
 }
 
 // Nothing is detected while the reads fail, and the first good read after them

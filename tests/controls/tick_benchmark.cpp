@@ -8,7 +8,7 @@
 //  3. control dialog with the selected wheel pulled out: every read fails;
 //  4. calibration dialog on a whole axis that moves every tick;
 //  5. control dialog on the keyboard row, in front with a list focused, no key
-//     moving: one keyboard read;
+//     moving: one read of the keyboard's kept events;
 //  6. the same, a key going down or up every tick, each press binding another
 //     row (the most a keyboard tick does).
 // Usage: tick_benchmark [ticks]
@@ -77,8 +77,11 @@ void ClearTarget(HWND dialog) {
 // A or S down on even ticks, nothing on odd ones: every press binds anew.
 void PressAndRelease(HWND) {
   static long tick = 0;
-  std::memset(FakeKeyboard().keys, 0, sizeof FakeKeyboard().keys);
-  if (tick % 2 == 0) FakeKeyboard().keys[tick % 4 == 0 ? DIK_A : DIK_S] = 0x80;
+  if (tick % 2 == 0) {
+    SetFakeKeys({tick % 4 == 0 ? DIK_A : DIK_S});
+  } else {
+    SetFakeKeys({});
+  }
   ++tick;
 }
 

@@ -140,6 +140,16 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   STDMETHODIMP SetProperty(REFGUID property, LPCDIPROPHEADER header) override {
     Touch();
     FakeDevice& d = Device();
+    if (&property == &DIPROP_BUFFERSIZE && header != nullptr) {
+      if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
+          header->dwHow != DIPH_DEVICE || header->dwObj != 0) {
+        return DIERR_INVALIDPARAM;
+      }
+      if (d.acquired) return DIERR_ACQUIRED;
+      if (d.bufferResult != DI_OK) return d.bufferResult;
+      d.bufferSize = reinterpret_cast<const DIPROPDWORD*>(header)->dwData;
+      return DI_OK;
+    }
     ++d.rangeCalls;
     if (&property != &DIPROP_RANGE || header == nullptr) return DIERR_UNSUPPORTED;
     if (header->dwSize != sizeof(DIPROPRANGE) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
@@ -203,8 +213,25 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     }
     return DI_OK;
   }
-  STDMETHODIMP GetDeviceData(DWORD, LPDIDEVICEOBJECTDATA, LPDWORD, DWORD) override {
-    return Unused();
+  STDMETHODIMP GetDeviceData(DWORD size, LPDIDEVICEOBJECTDATA data, LPDWORD count,
+                             DWORD flags) override {
+    Touch();
+    FakeDevice& d = Device();
+    ++d.dataReads;
+    if (size != sizeof(DIDEVICEOBJECTDATA) || count == nullptr || flags != 0) {
+      return DIERR_INVALIDPARAM;
+    }
+    if (d.bufferSize == 0) return DIERR_NOTBUFFERED;
+    if (!d.acquired || Dead()) return DIERR_NOTACQUIRED;
+    int taken = *count < static_cast<DWORD>(d.keyEventCount) ? static_cast<int>(*count)
+                                                             : d.keyEventCount;
+    if (data != nullptr) std::memcpy(data, d.keyEvents, sizeof *data * static_cast<size_t>(taken));
+    d.keyEventCount -= taken;
+    std::memmove(d.keyEvents, d.keyEvents + taken, sizeof *data * static_cast<size_t>(d.keyEventCount));
+    *count = static_cast<DWORD>(taken);
+    HRESULT result = d.keyEventsOverflowed ? DI_BUFFEROVERFLOW : DI_OK;
+    d.keyEventsOverflowed = false;
+    return result;
   }
   STDMETHODIMP SetDataFormat(LPCDIDATAFORMAT format) override {
     Touch();
@@ -406,6 +433,32 @@ HRESULT WINAPI FakeDirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID
 
 FakeInput& FakeDirectInput() { return world.input; }
 FakeDevice& FakeKeyboard() { return world.keyboard; }
+
+void QueueFakeKeyEvent(int code, bool down, DWORD time) {
+  FakeDevice& d = world.keyboard;
+  d.keys[code] = down ? 0x80 : 0;
+  // Like DirectInput, it keeps events only while acquired.
+  if (!d.acquired || d.bufferSize == 0) return;
+  if (d.keyEventCount >= static_cast<int>(d.bufferSize) || d.keyEventCount >= kFakeMaxKeyEvents) {
+    d.keyEventsOverflowed = true;
+    return;
+  }
+  static DWORD sequence = 0;
+  d.keyEvents[d.keyEventCount++] = {static_cast<DWORD>(code), down ? 0x80u : 0u, time, ++sequence};
+}
+
+void SetFakeKeys(const int* down, int count) {
+  BYTE wanted[256] = {};
+  for (int i = 0; i < count; ++i) wanted[down[i]] = 0x80;
+  // Each event a time of its own: two presses are never taken for one.
+  static DWORD time = 1000;
+  for (bool press : {true, false}) {
+    for (int code = 0; code < 256; ++code) {
+      bool isDown = (world.keyboard.keys[code] & 0x80) != 0;
+      if (isDown != press && (wanted[code] != 0) == press) QueueFakeKeyEvent(code, press, time += 10);
+    }
+  }
+}
 
 FakeJoystick& AddFakeJoystick(const char* name) {
   // A test that needs more controllers than the fake holds is wrong itself;

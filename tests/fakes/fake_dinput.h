@@ -20,7 +20,14 @@
 // Joystick j (0-based, in the order added) is enumerated in that order; only
 // the ones with `attached` set are enumerated under DIEDFL_ATTACHEDONLY.
 // FakeKeyboard() is the system keyboard (GUID_SysKeyboard): `keys` is its
-// state. Failures:
+// state. Its event buffer (DIPROP_BUFFERSIZE, GetDeviceData) keeps, while it
+// is acquired, what QueueFakeKeyEvent and SetFakeKeys press and release:
+//   QueueFakeKeyEvent(DIK_LCONTROL, true, 500);   // one event, its time stamp
+//   SetFakeKeys({DIK_A});                 // A alone down: the presses, then the
+//                                         // releases, in code order
+//   FakeKeyboard().bufferResult = E_FAIL; // the buffer refused: no events
+// More events than the buffer holds are dropped, and the next read answers
+// DI_BUFFEROVERFLOW. Failures:
 //   FakeDirectInput().createResult = E_FAIL;       DirectInputCreateEx fails
 //   FakeKeyboard().fail[kFakeSetDataFormat] = E_FAIL;   any set-up step fails
 //   wheel.fail[kFakeCreateDevice .. kFakeEnumObjects] = ...;
@@ -68,6 +75,7 @@
 constexpr int kFakeMaxJoysticks = 40;
 constexpr int kFakeMaxAxes = 8;
 constexpr int kFakeMaxReads = 16;
+constexpr int kFakeMaxKeyEvents = 128;
 
 // The set-up steps a test can make fail, for the keyboard and for controllers.
 enum FakeStep {
@@ -97,6 +105,7 @@ struct FakeDevice {
   HRESULT refuseRangeResult;
   DIJOYSTATE state;                 // what a good controller read delivers
   BYTE keys[256];                   // what a good keyboard read delivers
+  HRESULT bufferResult;             // what DIPROP_BUFFERSIZE answers (DI_OK)
   HRESULT reads[kFakeMaxReads];     // answers of the next reads, in turn
   int readCount;
   int readNext;
@@ -121,6 +130,11 @@ struct FakeDevice {
   int unacquireCalls;
   int readCalls;                    // GetDeviceState calls
   bool acquired;
+  DWORD bufferSize;                 // DIPROP_BUFFERSIZE as set, 0: none
+  int dataReads;                    // GetDeviceData calls
+  DIDEVICEOBJECTDATA keyEvents[kFakeMaxKeyEvents];  // kept, oldest first
+  int keyEventCount;
+  bool keyEventsOverflowed;
 };
 typedef FakeDevice FakeJoystick;
 
@@ -163,6 +177,11 @@ int FakeJoystickCount();
 // Axis offsets within DIJOYSTATE (0, 4, ... 28 for the eight axes).
 void SetAxes(FakeDevice& device, std::initializer_list<DWORD> offsets);
 void ScriptReads(FakeDevice& device, std::initializer_list<HRESULT> results);
+void QueueFakeKeyEvent(int code, bool down, DWORD time);
+void SetFakeKeys(const int* down, int count);
+inline void SetFakeKeys(std::initializer_list<int> down) {
+  SetFakeKeys(down.begin(), static_cast<int>(down.size()));
+}
 void UnplugFakeJoystick(FakeJoystick& joystick);
 void PlugFakeJoystick(FakeJoystick& joystick, bool objectsSurvive = true);
 void ReplugFakeJoystickAsNew(FakeJoystick& joystick);
