@@ -6,7 +6,8 @@
 #  (b) a file naming a joystick that is not attached, OK: the keyboard preset;
 #  (c) a file, Cancel: the file as it was;
 #  (d) no file, keys pressed into the function lists through Wine's real
-#      DirectInput keyboard (an arrow key, Shift, a letter), OK: their rows.
+#      DirectInput keyboard, OK: the rows of letters tapped shorter than a tick
+#      and of a lone Alt; nothing of the window menu and a move by keys.
 # Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
@@ -26,25 +27,37 @@ gone() {
   return 1
 }
 
-# run_controls KEY...: starts the utility, opens the controls run from the
-# launcher (Tab to "컨트롤 설정", Space), presses the KEYs in the control dialog,
-# the last one ending it (Return: OK, the default button; Escape: Cancel), then
-# quits the launcher.
-run_controls() {
-  local key=${!#} launcher controls
+# open_controls: starts the utility and opens the controls run from the
+# launcher (Tab to "컨트롤 설정", Space); sets controls to the dialog's window.
+open_controls() {
+  local launcher
   start_utility
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" Tab
   press_key "$launcher" space
   controls=$(wait_for_window "Velmora Key Setting" 30) || fail "the control dialog did not appear"
   sleep 0.5
-  press_key "$controls" "$1"
-  shift
-  [ $# -eq 0 ] || xdotool key --delay 120 "$@"
-  gone "$controls" 20 || fail "the control dialog stayed open after $key"
+}
+
+# close_controls KEY: the control dialog must have ended on its last key KEY;
+# then quits the launcher.
+close_controls() {
+  local launcher
+  gone "$controls" 20 || fail "the control dialog stayed open after $1"
   launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not come back"
   press_key "$launcher" Escape
   ended_cleanly "the utility was still running 30 s after Escape"
+}
+
+# run_controls KEY...: presses the KEYs in the control dialog, the last one
+# ending it (Return: OK, the default button; Escape: Cancel).
+run_controls() {
+  local last=${!#}
+  open_controls
+  press_key "$controls" "$1"
+  shift
+  [ $# -eq 0 ] || xdotool key --delay 120 "$@"
+  close_controls "$last"
 }
 
 same_bytes() {  # same_bytes EXPECTED ACTUAL WHAT
@@ -77,14 +90,24 @@ same_bytes "$work/before-cancel.cfg" "$input" "(c) Cancel changed input.cfg"
 [ ! -e "$input.tmp" ] || fail "(c) a temporary file was left beside input.cfg"
 echo "PASS (c): Cancel left input.cfg byte for byte"
 
-# (d) Keys pressed into the lists, through Wine's DirectInput keyboard (the
-# window has the X input focus from press_key): from OK, Tab passes Cancel, the
-# device list and "리셋" to LEFT, then RIGHT, ACCELE, BRAKE. Each key is held
-# 60 ms, longer than a tick: Up (109, SHIFTDOWN's too: saved shared), left
-# Shift (42), E (18), Left (111).
+# (d) Keys pressed into the lists through Wine's DirectInput keyboard (the
+# window has the X input focus from press_key). From OK, Tab passes Cancel, the
+# device list and "리셋" to LEFT, then RIGHT, ACCELE, BRAKE, SHIFTDOWN. Q and W
+# each held 2 ms, shorter than a tick (16, 17); a lone Alt (LMENU, 56); in BRAKE
+# Alt+Space opens the window menu, M a move by keys, Down, Down and Enter move
+# the window: BRAKE keeps Z; then E, held 2 ms (18), shows the watch running
+# again after the move.
 rm -f "$input"
-run_controls Tab Tab Tab Tab Up Tab Shift_L Tab e Tab Left Return
-first_run_input_cfg | sed -e 's/^LEFT=111,/LEFT=109,/' -e 's/^RIGHT=112,/RIGHT=42,/' \
-  -e 's/^ACCELE=45,/ACCELE=18,/' -e 's/^BRAKE=44,/BRAKE=111,/' >"$work/pressed.cfg"
-same_bytes "$work/pressed.cfg" "$input" "(d) input.cfg does not hold the pressed keys' rows"
-echo "PASS (d): keys pressed into the lists, OK wrote their rows"
+open_controls
+press_key "$controls" Tab
+xdotool key --delay 120 Tab Tab Tab
+for step in "--delay 4 q" Tab "--delay 4 w" Tab "--delay 4 Alt_L" Tab alt+space m Down Down \
+            Return Tab "--delay 4 e" Return; do
+  sleep 0.2
+  xdotool key $step
+done
+close_controls Return
+first_run_input_cfg | sed -e 's/^LEFT=111,/LEFT=16,/' -e 's/^RIGHT=112,/RIGHT=17,/' \
+  -e 's/^ACCELE=45,/ACCELE=56,/' -e 's/^SHIFTDOWN=109/SHIFTDOWN=18/' >"$work/pressed.cfg"
+same_bytes "$work/pressed.cfg" "$input" "(d) input.cfg does not hold the tapped keys' rows alone"
+echo "PASS (d): taps shorter than a tick and a lone Alt bound; the window menu and a move bound nothing"
