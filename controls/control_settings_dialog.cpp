@@ -390,6 +390,7 @@ void OnKeyboardTick(HWND dialog) {
 // while it was active still binds (a Windows key whose release brings up the
 // Start menu, say); what comes while another window is active does not.
 void OnActivate(HWND dialog, bool active) {
+  if (dialog != managerOwner) return;  // a second dialog that never took over
   if (!active && keyWatchStarted) OnKeyboardTick(dialog);
   dialogActive = active;
   WatchKeysFromNow();
@@ -397,7 +398,8 @@ void OnActivate(HWND dialog, bool active) {
 
 // A menu loop (the window menu) or a move or size loop begins or ends: keys
 // drive it while it runs, and bind nothing; its end starts a new watch.
-void OnModalLoop(bool& loop, bool running) {
+void OnModalLoop(HWND dialog, bool& loop, bool running) {
+  if (dialog != managerOwner) return;
   loop = running;
   WatchKeysFromNow();
 }
@@ -766,11 +768,11 @@ INT_PTR CALLBACK ControlSettingsDialogProc(HWND dialog, UINT message, WPARAM wPa
       return FALSE;  // the dialog manager keeps the focus as ever
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
-      OnModalLoop(inMenuLoop, message == WM_ENTERMENULOOP);
+      OnModalLoop(dialog, inMenuLoop, message == WM_ENTERMENULOOP);
       return FALSE;
     case WM_ENTERSIZEMOVE:
     case WM_EXITSIZEMOVE:
-      OnModalLoop(inMoveLoop, message == WM_ENTERSIZEMOVE);
+      OnModalLoop(dialog, inMoveLoop, message == WM_ENTERSIZEMOVE);
       return FALSE;
     case WM_CTLCOLORSTATIC:
       return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));

@@ -173,7 +173,9 @@ bool InputsShared(int first, int32_t firstRow, int second, int32_t secondRow, bo
   if (first == second) return false;
   int32_t rows = keyRows ? kKeyNameRows : kJoystickInputRows;
   if (firstRow <= 0 || secondRow <= 0 || firstRow >= rows || secondRow >= rows) return false;
-  if (keyRows || !IsAxisInputRow(firstRow) || !IsAxisInputRow(secondRow)) return firstRow == secondRow;
+  if (keyRows || !IsAxisInputRow(firstRow) || !IsAxisInputRow(secondRow)) {
+    return firstRow == secondRow;
+  }
   if (AxisOfInputRow(firstRow) != AxisOfInputRow(secondRow)) return false;
   int firstPart = PartOfInputRow(firstRow);
   int secondPart = PartOfInputRow(secondRow);

@@ -51,9 +51,9 @@ void StartKeyWatch(KeyWatch& watch, const uint8_t* keys);
 // binds. A key with a row binds as it goes down, unless Alt or a Windows key
 // is down (their combinations are the system's) or it keeps its meaning. A
 // modifier binds as it comes up, unless another key went down while it was
-// down or it went down while another modifier was. A left Ctrl press directly followed by a right Alt press of the same
-// time is AltGr's (layouts with AltGr send both): that Ctrl counts for
-// nothing, and AltGr alone binds RMENU.
+// down or it went down while another modifier was. A left Ctrl press directly
+// followed by a right Alt press of the same time is AltGr's (layouts with
+// AltGr send both): that Ctrl counts for nothing, and AltGr alone binds RMENU.
 int32_t WatchKeyEvents(KeyWatch& watch, const KeyEvent* events, int count);
 // For a keyboard that keeps no events: whether `keys` differs from what the
 // watch saw last, and the row the change to `keys` binds, taken as the

@@ -21,7 +21,8 @@ int WideFromCp932(const char* text, wchar_t* out, int capacity) {
   int needed = Cp932Calls.multiByteToWideChar(kGameTextCodePage, 0, text, length, nullptr, 0);
   if (needed <= 0) return 0;
   if (needed < capacity) {
-    int written = Cp932Calls.multiByteToWideChar(kGameTextCodePage, 0, text, length, out, capacity - 1);
+    int written =
+        Cp932Calls.multiByteToWideChar(kGameTextCodePage, 0, text, length, out, capacity - 1);
     if (written <= 0) written = 0;
     out[written] = L'\0';
     return written;

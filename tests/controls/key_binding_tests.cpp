@@ -35,7 +35,17 @@ HWND OpenFocused(const std::vector<int>& held) {
   return dialog;
 }
 
-enum Situation { kInFront, kBehindAnotherWindow, kListOpen, kControllerSelected };
+// Another window of the thread, in front.
+HWND TakeTheFront() {
+  HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr,
+                               nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  return other;
+}
+
+// kInMenuLoop: the window menu (Alt+Space) open; kInMoveLoop: a move by keys.
+enum Situation {
+  kInFront, kBehindAnotherWindow, kListOpen, kControllerSelected, kInMenuLoop, kInMoveLoop };
 struct KeyCase {
   const char* name;
   Situation situation;
@@ -67,6 +77,8 @@ TEST(KeyBindingTest, KeysBindByTheTable) {
       {"another window in front", kBehindAnotherWindow, {}, eAndShift, {0, 0, 0, 0}},
       {"the list open", kListOpen, {}, eAndShift, {0, 0, 0, 0}},
       {"a controller selected", kControllerSelected, {}, eAndShift, {0, 0, 0, 0}},
+      {"in the window menu", kInMenuLoop, {}, eAndShift, {0, 0, 0, 0}},
+      {"in a move", kInMoveLoop, {}, eAndShift, {0, 0, 0, 0}},
   };
   // With the keyboard's event buffer, and sampled where it refuses one.
   for (HRESULT buffer : {DI_OK, DIERR_UNSUPPORTED})
@@ -81,12 +93,12 @@ TEST(KeyBindingTest, KeysBindByTheTable) {
     HWND dialog = OpenFocused(c.heldAtFocus);
     HWND other = nullptr;
     if (c.situation == kBehindAnotherWindow) {
-      other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr,
-                              nullptr, nullptr, nullptr);
-      SetForegroundWindow(other);
+      other = TakeTheFront();
       FocusList(dialog, IDC_CONTROL_ACCELE);  // still the dialog's focused control
     }
     if (c.situation == kListOpen) SendDlgItemMessageW(dialog, IDC_CONTROL_ACCELE, CB_SHOWDROPDOWN, 1, 0);
+    if (c.situation >= kInMenuLoop)
+      SendMessageW(dialog, c.situation == kInMenuLoop ? WM_ENTERMENULOOP : WM_ENTERSIZEMOVE, 0, 0);
     int before = Selection(dialog, IDC_CONTROL_ACCELE);
     for (size_t i = 0; i < c.steps.size(); ++i) {
       SetKeys(c.steps[i]);
@@ -99,53 +111,35 @@ TEST(KeyBindingTest, KeysBindByTheTable) {
   }
 }
 
-struct Event {
-  int code;
-  bool down;
-  DWORD time;
-};
 struct EventCase {
   const char* name;
-  std::vector<Event> beforeFocus;           // kept before ACCELE takes the focus
-  std::vector<std::vector<Event>> ticks;    // kept before each tick
-  std::vector<int> rows;                    // ACCELE's row after each; 0: X still
-  bool frontTakenAtLast;                    // another window in front before the last
+  std::vector<std::vector<int>> ticks;  // kept before each tick: code pressed, -code released
+  std::vector<int> rows;                // ACCELE's row after each; 0: X still
+  bool oneTime;                         // the events of a tick have one time stamp
+  bool frontTakenAtLast;                // another window in front before the last
 };
 
 TEST(KeyBindingTest, KeptEventsBindInTheirOrder) {
   const EventCase cases[] = {
-      {"a tap between two ticks", {}, {{{DIK_E, true, 10}, {DIK_E, false, 12}}}, {18}, false},
-      {"taps before the focus came", {{DIK_W, true, 10}, {DIK_W, false, 12}}, {{}}, {0}, false},
-      {"AltGr: left Ctrl and right Alt of one time", {},
-       {{{DIK_LCONTROL, true, 50}, {DIK_RMENU, true, 50}},
-        {{DIK_LCONTROL, false, 90}, {DIK_RMENU, false, 90}}}, {0, 107}, false},
-      {"left Ctrl, then right Alt", {},
-       {{{DIK_LCONTROL, true, 50}, {DIK_RMENU, true, 51}},
-        {{DIK_RMENU, false, 90}, {DIK_LCONTROL, false, 90}}}, {0, 0}, false},
-      {"Windows+D", {}, {{{DIK_LWIN, true, 50}}, {{DIK_D, true, 60}, {DIK_D, false, 70}},
-                         {{DIK_LWIN, false, 80}}}, {0, 0, 0}, false},
-      {"Windows alone, the Start menu in front as it comes up", {},
-       {{{DIK_LWIN, true, 50}}, {{DIK_LWIN, false, 80}}}, {0, 118}, true},
+      {"a tap between two ticks", {{DIK_E, -DIK_E}}, {18}, false, false},
+      {"AltGr", {{DIK_LCONTROL, DIK_RMENU}, {-DIK_LCONTROL, -DIK_RMENU}}, {0, 107}, true, false},
+      {"left Ctrl, then right Alt", {{DIK_LCONTROL, DIK_RMENU}, {-DIK_RMENU, -DIK_LCONTROL}},
+       {0, 0}, false, false},
+      {"Windows+D", {{DIK_LWIN}, {DIK_D, -DIK_D}, {-DIK_LWIN}}, {0, 0, 0}, false, false},
+      {"Windows alone, the Start menu in front as it comes up", {{DIK_LWIN}, {-DIK_LWIN}},
+       {0, 118}, false, true},
   };
   for (const EventCase& c : cases) {
     FakeDirectInputScope fake;
     SetNoFileSettings();
-    PrepareDialogTests();
-    HWND dialog = OpenControlDialog();
-    ShowWindow(dialog, SW_SHOW);
-    SetForegroundWindow(dialog);
-    SetFocus(GetDlgItem(dialog, IDC_CONTROL_BRAKE));
-    SetFocus(GetDlgItem(dialog, IDOK));
-    for (const Event& e : c.beforeFocus) QueueFakeKeyEvent(e.code, e.down, e.time);
-    SetFocus(GetDlgItem(dialog, IDC_CONTROL_ACCELE));
+    HWND dialog = OpenFocused({});
     HWND other = nullptr;
+    DWORD time = 100;
     for (size_t i = 0; i < c.ticks.size(); ++i) {
-      for (const Event& e : c.ticks[i]) QueueFakeKeyEvent(e.code, e.down, e.time);
-      if (c.frontTakenAtLast && i + 1 == c.ticks.size()) {
-        other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, nullptr,
-                                nullptr, nullptr, nullptr);
-        SetForegroundWindow(other);
-      }
+      for (int code : c.ticks[i])
+        QueueFakeKeyEvent(code > 0 ? code : -code, code > 0, time += c.oneTime ? 0 : 1);
+      time += 50;
+      if (c.frontTakenAtLast && i + 1 == c.ticks.size()) other = TakeTheFront();
       Tick(dialog);
       EXPECT_EQ(c.rows[i] != 0 ? c.rows[i] : 45, Selection(dialog, IDC_CONTROL_ACCELE))
           << c.name << ", tick " << i;
@@ -155,52 +149,27 @@ TEST(KeyBindingTest, KeptEventsBindInTheirOrder) {
   }
 }
 
-// The window menu (Alt+Space) and a move or size by keys are the system's:
-// their keys bind nothing, and a key after them binds again.
-TEST(KeyBindingTest, NothingBindsInAMenuOrMoveLoop) {
-  for (UINT enter : {WM_ENTERMENULOOP, WM_ENTERSIZEMOVE}) {
-    FakeDirectInputScope fake;
-    SetNoFileSettings();
-    HWND dialog = OpenFocused({});
-    SendMessageW(dialog, enter, 0, 0);
-    SetKeys({DIK_DOWN});
-    Tick(dialog);
-    SetKeys({});
-    SendMessageW(dialog, enter + 1, 0, 0);  // WM_EXITMENULOOP, WM_EXITSIZEMOVE
-    Tick(dialog);
-    EXPECT_EQ(45, Selection(dialog, IDC_CONTROL_ACCELE)) << enter;
-    SetKeys({DIK_E});
-    Tick(dialog);
-    EXPECT_EQ(18, Selection(dialog, IDC_CONTROL_ACCELE)) << enter;
-    DestroyWindow(dialog);
-  }
-}
-
 // Should the menu mode start after all, it is ended instead of waiting for keys.
 void CALLBACK EndAnyMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
 
 // A lone Alt or F10 let go would put the window into its menu mode (where
 // nothing binds): the list takes their system key messages, and they bind.
 TEST(KeyBindingTest, ALoneAltOrF10BindsRatherThanOpeningTheMenu) {
-  const struct {
-    WPARAM virtualKey;
-    int code;
-    int row;
-  } keys[] = {{VK_MENU, DIK_LMENU, 56}, {VK_F10, DIK_F10, 68}};
+  const struct { WPARAM virtualKey; int code, row; LPARAM down; } keys[] = {
+      {VK_MENU, DIK_LMENU, 56, 0x20380001}, {VK_F10, DIK_F10, 68, 0x00440001}};
   for (const auto& key : keys) {
     FakeDirectInputScope fake;
     SetNoFileSettings();
     HWND dialog = OpenFocused({});
     HWND list = GetDlgItem(dialog, IDC_CONTROL_ACCELE);
     UINT_PTR timer = SetTimer(nullptr, 0, 100, EndAnyMenu);
-    LPARAM down = key.virtualKey == VK_MENU ? 0x20380001 : 0x00440001;
     QueueFakeKeyEvent(key.code, true, 10);
     // Windows' list hands the press on to DefWindowProc, which gets the menu
     // mode ready for the release; Wine's keeps it, so it is handed on here.
-    DefWindowProcW(list, WM_SYSKEYDOWN, key.virtualKey, down);
-    SendMessageW(list, WM_SYSKEYDOWN, key.virtualKey, down);
+    DefWindowProcW(list, WM_SYSKEYDOWN, key.virtualKey, key.down);
+    SendMessageW(list, WM_SYSKEYDOWN, key.virtualKey, key.down);
     QueueFakeKeyEvent(key.code, false, 20);
-    SendMessageW(list, WM_SYSKEYUP, key.virtualKey, down | 0xC0000000);
+    SendMessageW(list, WM_SYSKEYUP, key.virtualKey, key.down | 0xC0000000);
     KillTimer(nullptr, timer);
     DefWindowProcW(list, WM_KEYUP, VK_SHIFT, 0);  // the menu mode no longer ready
     Tick(dialog);

@@ -27,37 +27,29 @@ gone() {
   return 1
 }
 
-# open_controls: starts the utility and opens the controls run from the
-# launcher (Tab to "컨트롤 설정", Space); sets controls to the dialog's window.
-open_controls() {
-  local launcher
+# run_controls KEY...: starts the utility, opens the controls run from the
+# launcher (Tab to "컨트롤 설정", Space), presses the KEYs in the control dialog,
+# the last one ending it (Return: OK, the default button; Escape: Cancel), then
+# quits the launcher. A KEY after the first is what `xdotool key` is given
+# ("--delay 4 q": Q held 2 ms), 0.1 s after the one before.
+run_controls() {
+  local key=${!#} launcher controls
   start_utility
   launcher=$(wait_for_window "Velmora Config" 60) || fail "the launcher did not appear"
   press_key "$launcher" Tab
   press_key "$launcher" space
   controls=$(wait_for_window "Velmora Key Setting" 30) || fail "the control dialog did not appear"
   sleep 0.5
-}
-
-# close_controls KEY: the control dialog must have ended on its last key KEY;
-# then quits the launcher.
-close_controls() {
-  local launcher
-  gone "$controls" 20 || fail "the control dialog stayed open after $1"
+  press_key "$controls" "$1"
+  shift
+  for step; do
+    sleep 0.1
+    xdotool key $step
+  done
+  gone "$controls" 20 || fail "the control dialog stayed open after $key"
   launcher=$(wait_for_window "Velmora Config" 20) || fail "the launcher did not come back"
   press_key "$launcher" Escape
   ended_cleanly "the utility was still running 30 s after Escape"
-}
-
-# run_controls KEY...: presses the KEYs in the control dialog, the last one
-# ending it (Return: OK, the default button; Escape: Cancel).
-run_controls() {
-  local last=${!#}
-  open_controls
-  press_key "$controls" "$1"
-  shift
-  [ $# -eq 0 ] || xdotool key --delay 120 "$@"
-  close_controls "$last"
 }
 
 same_bytes() {  # same_bytes EXPECTED ACTUAL WHAT
@@ -95,18 +87,10 @@ echo "PASS (c): Cancel left input.cfg byte for byte"
 # device list and "리셋" to LEFT, then RIGHT, ACCELE, BRAKE, SHIFTDOWN. Q and W
 # each held 2 ms, shorter than a tick (16, 17); a lone Alt (LMENU, 56); in BRAKE
 # Alt+Space opens the window menu, M a move by keys, Down, Down and Enter move
-# the window: BRAKE keeps Z; then E, held 2 ms (18), shows the watch running
-# again after the move.
+# the window: BRAKE keeps Z; then E, held 2 ms (18): the watch runs again.
 rm -f "$input"
-open_controls
-press_key "$controls" Tab
-xdotool key --delay 120 Tab Tab Tab
-for step in "--delay 4 q" Tab "--delay 4 w" Tab "--delay 4 Alt_L" Tab alt+space m Down Down \
-            Return Tab "--delay 4 e" Return; do
-  sleep 0.2
-  xdotool key $step
-done
-close_controls Return
+run_controls Tab Tab Tab Tab "--delay 4 q" Tab "--delay 4 w" Tab "--delay 4 Alt_L" Tab alt+space \
+  m Down Down Return Tab "--delay 4 e" Return
 first_run_input_cfg | sed -e 's/^LEFT=111,/LEFT=16,/' -e 's/^RIGHT=112,/RIGHT=17,/' \
   -e 's/^ACCELE=45,/ACCELE=56,/' -e 's/^SHIFTDOWN=109/SHIFTDOWN=18/' >"$work/pressed.cfg"
 same_bytes "$work/pressed.cfg" "$input" "(d) input.cfg does not hold the tapped keys' rows alone"

@@ -225,9 +225,9 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     if (!d.acquired || Dead()) return DIERR_NOTACQUIRED;
     int taken = *count < static_cast<DWORD>(d.keyEventCount) ? static_cast<int>(*count)
                                                              : d.keyEventCount;
-    if (data != nullptr) std::memcpy(data, d.keyEvents, sizeof *data * static_cast<size_t>(taken));
+    if (data != nullptr) std::memcpy(data, d.keyEvents, sizeof *data * taken);
     d.keyEventCount -= taken;
-    std::memmove(d.keyEvents, d.keyEvents + taken, sizeof *data * static_cast<size_t>(d.keyEventCount));
+    std::memmove(d.keyEvents, d.keyEvents + taken, sizeof *data * d.keyEventCount);
     *count = static_cast<DWORD>(taken);
     HRESULT result = d.keyEventsOverflowed ? DI_BUFFEROVERFLOW : DI_OK;
     d.keyEventsOverflowed = false;
@@ -455,7 +455,8 @@ void SetFakeKeys(const int* down, int count) {
   for (bool press : {true, false}) {
     for (int code = 0; code < 256; ++code) {
       bool isDown = (world.keyboard.keys[code] & 0x80) != 0;
-      if (isDown != press && (wanted[code] != 0) == press) QueueFakeKeyEvent(code, press, time += 10);
+      bool wantedDown = wanted[code] != 0;
+      if (isDown != press && wantedDown == press) QueueFakeKeyEvent(code, press, time += 10);
     }
   }
 }
