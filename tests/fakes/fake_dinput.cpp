@@ -141,11 +141,8 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     Touch();
     FakeDevice& d = Device();
     if (&property == &DIPROP_BUFFERSIZE && header != nullptr) {
-      if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
-          header->dwHow != DIPH_DEVICE || header->dwObj != 0) {
-        return DIERR_INVALIDPARAM;
-      }
-      if (d.acquired) return DIERR_ACQUIRED;
+      if (header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
+      if (d.acquired) return DIERR_ACQUIRED;  // only before the first Acquire
       if (d.bufferResult != DI_OK) return d.bufferResult;
       d.bufferSize = reinterpret_cast<const DIPROPDWORD*>(header)->dwData;
       return DI_OK;
@@ -214,24 +211,19 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     return DI_OK;
   }
   STDMETHODIMP GetDeviceData(DWORD size, LPDIDEVICEOBJECTDATA data, LPDWORD count,
-                             DWORD flags) override {
+                             DWORD) override {
     Touch();
     FakeDevice& d = Device();
     ++d.dataReads;
-    if (size != sizeof(DIDEVICEOBJECTDATA) || count == nullptr || flags != 0) {
-      return DIERR_INVALIDPARAM;
-    }
+    if (size != sizeof(DIDEVICEOBJECTDATA) || count == nullptr) return DIERR_INVALIDPARAM;
     if (d.bufferSize == 0) return DIERR_NOTBUFFERED;
     if (!d.acquired || Dead()) return DIERR_NOTACQUIRED;
-    int taken = *count < static_cast<DWORD>(d.keyEventCount) ? static_cast<int>(*count)
-                                                             : d.keyEventCount;
+    int taken = *count < static_cast<DWORD>(d.keyEventCount) ? *count : d.keyEventCount;
     if (data != nullptr) std::memcpy(data, d.keyEvents, sizeof *data * taken);
     d.keyEventCount -= taken;
     std::memmove(d.keyEvents, d.keyEvents + taken, sizeof *data * d.keyEventCount);
     *count = static_cast<DWORD>(taken);
-    HRESULT result = d.keyEventsOverflowed ? DI_BUFFEROVERFLOW : DI_OK;
-    d.keyEventsOverflowed = false;
-    return result;
+    return DI_OK;
   }
   STDMETHODIMP SetDataFormat(LPCDIDATAFORMAT format) override {
     Touch();
@@ -439,8 +431,8 @@ void QueueFakeKeyEvent(int code, bool down, DWORD time) {
   d.keys[code] = down ? 0x80 : 0;
   // Like DirectInput, it keeps events only while acquired.
   if (!d.acquired || d.bufferSize == 0) return;
+  // A full buffer loses the event.
   if (d.keyEventCount >= static_cast<int>(d.bufferSize) || d.keyEventCount >= kFakeMaxKeyEvents) {
-    d.keyEventsOverflowed = true;
     return;
   }
   static DWORD sequence = 0;

@@ -26,8 +26,7 @@
 //   SetFakeKeys({DIK_A});                 // A alone down: the presses, then the
 //                                         // releases, in code order
 //   FakeKeyboard().bufferResult = E_FAIL; // the buffer refused: no events
-// More events than the buffer holds are dropped, and the next read answers
-// DI_BUFFEROVERFLOW. Failures:
+// Failures:
 //   FakeDirectInput().createResult = E_FAIL;       DirectInputCreateEx fails
 //   FakeKeyboard().fail[kFakeSetDataFormat] = E_FAIL;   any set-up step fails
 //   wheel.fail[kFakeCreateDevice .. kFakeEnumObjects] = ...;
@@ -75,7 +74,7 @@
 constexpr int kFakeMaxJoysticks = 40;
 constexpr int kFakeMaxAxes = 8;
 constexpr int kFakeMaxReads = 16;
-constexpr int kFakeMaxKeyEvents = 128;
+constexpr int kFakeMaxKeyEvents = kKeyEventBufferSize;
 
 // The set-up steps a test can make fail, for the keyboard and for controllers.
 enum FakeStep {
@@ -134,7 +133,6 @@ struct FakeDevice {
   int dataReads;                    // GetDeviceData calls
   DIDEVICEOBJECTDATA keyEvents[kFakeMaxKeyEvents];  // kept, oldest first
   int keyEventCount;
-  bool keyEventsOverflowed;
 };
 typedef FakeDevice FakeJoystick;
 
