@@ -84,8 +84,11 @@ echo "{\"version\":{\"major\":1,\"minor\":0},\"local\":[{\"wine_lanes\":[$spec]}
 
 rm -f "$WIN_BUILD/wine-deaths.log"
 status=0
-# Three at a time: the two lanes' Windows tests, and beside them the host's
-# sanitizer tests, its fuzzing and the release checks, which need no lane.
+# Three at a time: a Windows test in each lane, and beside them one of the
+# tests that need no lane (the release checks, the host's sanitizer tests and
+# fuzzing). With two, the release check would hold one lane's slot for its
+# whole build; with four, the fuzzing and the release builds together slow
+# every lane on a machine of two cores.
 ctest --test-dir "$WIN_BUILD" --output-on-failure -j3 \
       --resource-spec-file "$WIN_BUILD/lanes/lanes.json" "$@" || status=$?
 if [ -s "$WIN_BUILD/wine-deaths.log" ]; then
