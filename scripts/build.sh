@@ -58,26 +58,27 @@ build_win() {
 # (the tests', benchmarks' and screenshots' Xvfb); `desktop` sets it back for a
 # player's desktop, whose manager must frame, move and focus the windows.
 prepare_wine_prefix() {
-  if [ ! -f "$WIN_BUILD/wineprefix/system.reg" ]; then
+  if [ ! -f "${WINEPREFIX:-$WIN_BUILD/wineprefix}/system.reg" ]; then
     echo "preparing the Wine prefix (first time only)..."
   fi
   "$WIN_BUILD/wine-run.sh" wineboot </dev/null >/dev/null 2>&1 || true
-  # A test program that faults prints Wine's backtrace and fails at once,
-  # instead of waiting on a crash dialog nobody can see until its timeout.
-  "$WIN_BUILD/wine-run.sh" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
-    /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
-  # Wine's Direct3D renders with OpenGL, as on a player's machine: a renderer
-  # setting left by an interrupted no3d end-to-end test goes.
-  "$WIN_BUILD/wine-run.sh" reg delete 'HKCU\Software\Wine\Direct3D' /v renderer /f \
-    </dev/null >/dev/null 2>&1 || true
-  # Wine hands a managed window to the window manager and, when it closes,
-  # waits about 2 s for the manager to withdraw it: on a bare Xvfb nobody does,
-  # and every closed dialog of a test cost that wait. Unmanaged, Wine frames,
-  # places and focuses the windows itself and closes them at once.
-  local x11='HKCU\Software\Wine\X11 Driver'
-  if [ "${1:-}" = desktop ]; then
-    "$WIN_BUILD/wine-run.sh" reg delete "$x11" /v Managed /f </dev/null >/dev/null 2>&1 || true
-  else
-    "$WIN_BUILD/wine-run.sh" reg add "$x11" /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
-  fi
+  # The settings below go in with one Wine process (each costs a start):
+  # - a test program that faults prints Wine's backtrace and fails at once,
+  #   instead of waiting on a crash dialog nobody can see until its timeout;
+  # - Wine's Direct3D renders with OpenGL, as on a player's machine: a renderer
+  #   setting left by an interrupted no3d end-to-end test goes;
+  # - Wine hands a managed window to the window manager and, when it closes,
+  #   waits about 2 s for the manager to withdraw it: on a bare Xvfb nobody
+  #   does, and every closed dialog of a test cost that wait. Unmanaged, Wine
+  #   frames, places and focuses the windows itself and closes them at once.
+  local managed='"N"' settings
+  [ "${1:-}" = desktop ] && managed=-
+  settings=$(mktemp "${TMPDIR:-/tmp}/velmora-prefix.XXXXXX")
+  printf '%s\r\n' REGEDIT4 '' \
+    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' '"renderer"=-' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' "\"Managed\"=$managed" >"$settings"
+  # Wine shows the Linux file system as drive Z:.
+  "$WIN_BUILD/wine-run.sh" reg import "Z:${settings//\//\\}" </dev/null >/dev/null 2>&1 || true
+  rm -f "$settings"
 }

@@ -11,27 +11,86 @@ bash "$ROOT/scripts/bootstrap.sh"
 build_host
 build_win with-host
 
-start_xvfb
-export WINEPREFIX="$WIN_BUILD/wineprefix" WINEARCH=$(wine_arch_of "$WIN_ARCH") WINEDEBUG=-all
+# The Windows tests run in lanes (tests/CMakeLists.txt): each lane has its own
+# Xvfb display, Wine prefix and persistent Wine server, and ctest gives every
+# Windows test a free lane, so two of them run at once without meeting.
+lanes=${VELMORA_TEST_LANES:-2}
+export WINEARCH=$(wine_arch_of "$WIN_ARCH") WINEDEBUG=-all
+# The first lane's prefix is the build's own, which run.sh, the pictures and
+# the benchmarks use too; the others lie beside it.
+lane_prefix() {
+  if [ "$1" = 1 ]; then echo "$WIN_BUILD/wineprefix"; else echo "$WIN_BUILD/wineprefix-lane$1"; fi
+}
+displays=()
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  local lane
+  for lane in $(seq 1 "$lanes"); do
+    WINEPREFIX=$(lane_prefix "$lane") wineserver -k >/dev/null 2>&1 || true
+  done
   stop_xvfb
 }
 trap cleanup EXIT
-# One wineserver for the whole run, started before anything else uses the prefix
-# (a server that is already running would ignore -p), so that each test program
-# starts in a fraction of a second instead of seconds.
-wineserver -k >/dev/null 2>&1 || true
-mkdir -p "$WINEPREFIX"
-wineserver -p
-prepare_wine_prefix
+for lane in $(seq 1 "$lanes"); do
+  start_xvfb
+  displays[$lane]=$DISPLAY
+done
+
+# A prefix is made once. The other lanes' prefixes are copies of the first,
+# made once it is prepared and its server has ended (so its registry is on
+# disk): copying the 700 MB of a 64-bit prefix took 5 s on a busy machine of
+# two cores, where making one took 37 s.
+copy_first=0
+for lane in $(seq 2 "$lanes"); do
+  [ -f "$(lane_prefix "$lane")/system.reg" ] || copy_first=1
+done
+if [ ! -f "$(lane_prefix 1)/system.reg" ] || [ $copy_first = 1 ]; then
+  (
+    export WINEPREFIX=$(lane_prefix 1) DISPLAY=${displays[1]}
+    wineserver -k >/dev/null 2>&1 || true
+    mkdir -p "$WINEPREFIX"
+    prepare_wine_prefix
+    wineserver -w
+  )
+  for lane in $(seq 2 "$lanes"); do
+    prefix=$(lane_prefix "$lane")
+    if [ ! -f "$prefix/system.reg" ]; then
+      rm -rf "$prefix"
+      cp -a "$(lane_prefix 1)" "$prefix"
+    fi
+  done
+fi
+# One persistent wineserver per lane for the whole run, started before anything
+# else uses the prefix (a server that is already running would ignore -p), so
+# that each test program starts in a fraction of a second instead of seconds;
+# the lanes get ready side by side.
+mkdir -p "$WIN_BUILD/lanes"
+spec=""
+preparing=()
+for lane in $(seq 1 "$lanes"); do
+  prefix=$(lane_prefix "$lane")
+  (
+    export WINEPREFIX=$prefix DISPLAY=${displays[$lane]}
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -p
+    prepare_wine_prefix
+  ) &
+  preparing+=($!)
+  printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "${displays[$lane]}" "$prefix" >"$WIN_BUILD/lanes/$lane.env"
+  spec="$spec${spec:+,}{\"id\":\"$lane\",\"slots\":1}"
+done
+wait "${preparing[@]}"
+echo "{\"version\":{\"major\":1,\"minor\":0},\"local\":[{\"wine_lanes\":[$spec]}]}" \
+  >"$WIN_BUILD/lanes/lanes.json"
 
 rm -f "$WIN_BUILD/wine-deaths.log"
 status=0
-# Two at a time: the tests that run Windows programs hold one lock and still run
-# one by one (see tests/CMakeLists.txt); the host's sanitizer tests, its fuzzing
-# and the release checks run beside them.
-ctest --test-dir "$WIN_BUILD" --output-on-failure -j2 "$@" || status=$?
+# Three at a time: a Windows test in each lane, and beside them one of the
+# tests that need no lane (the release checks, the host's sanitizer tests and
+# fuzzing). With two, the release check would hold one lane's slot for its
+# whole build; with four, the fuzzing and the release builds together slow
+# every lane on a machine of two cores.
+ctest --test-dir "$WIN_BUILD" --output-on-failure -j3 \
+      --resource-spec-file "$WIN_BUILD/lanes/lanes.json" "$@" || status=$?
 if [ -s "$WIN_BUILD/wine-deaths.log" ]; then
   echo "Wine itself died of a signal here (test programs were run once more; an end-to-end run that had done its work was let pass):"
   cat "$WIN_BUILD/wine-deaths.log"

@@ -1,12 +1,14 @@
 # Sourced by the scripts that need a display. `start_xvfb` starts one Xvfb on a
-# free display, exports DISPLAY and remembers its process id; `stop_xvfb` stops
-# exactly that process.
-XVFB_PID=""
+# free display, exports DISPLAY and remembers its process id (called again, it
+# starts one more display: the tests run in two lanes); `stop_xvfb` stops
+# exactly the processes it started.
+XVFB_PIDS=()
 start_xvfb() {
-  local fdfile
+  local fdfile pid
   fdfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
-  XVFB_PID=$!
+  pid=$!
+  XVFB_PIDS+=("$pid")
   local i
   for i in $(seq 1 100); do
     if [ -s "$fdfile" ]; then break; fi
@@ -14,7 +16,6 @@ start_xvfb() {
   done
   if [ ! -s "$fdfile" ]; then
     echo "xvfb: Xvfb did not start" >&2
-    kill "$XVFB_PID" 2>/dev/null || true
     rm -f "$fdfile"
     return 1
   fi
@@ -22,9 +23,10 @@ start_xvfb() {
   rm -f "$fdfile"
 }
 stop_xvfb() {
-  if [ -n "$XVFB_PID" ]; then
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-    XVFB_PID=""
-  fi
+  local pid
+  for pid in "${XVFB_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  XVFB_PIDS=()
 }
