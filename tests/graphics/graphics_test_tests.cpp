@@ -11,6 +11,7 @@
 #include "graphics/graphics_test.h"
 #include "program/program_instance.h"
 #include "tests/fakes/fake_ddraw.h"
+#include "tests/graphics/scripted_graphics_test.h"
 
 namespace {
 
@@ -81,17 +82,29 @@ HRESULT DrawFrame(GraphicsTestScene& scene) {
 }
 DWORD Now() { return script.clock; }
 
+}  // namespace
+
+void UseScriptedGraphicsTest(GraphicsTestStep failAt, UINT message, WPARAM wParam) {
+  script = Script();
+  script.failAt = failAt;
+  if (message != 0) script.posted = {{2, message, wParam, 1}};
+  GraphicsTestCalls = {OpenWindow, MakeScreen, MakeDevice, MakeTextures, DrawFrame, Now};
+}
+
+void UseRealGraphicsTest() { GraphicsTestCalls = RealGraphicsTestSteps(); }
+
+namespace {
+
 class GraphicsTestTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ProgramInstance = GetModuleHandleW(nullptr);
-    script = Script();
-    GraphicsTestCalls = {OpenWindow, MakeScreen, MakeDevice, MakeTextures, DrawFrame, Now};
+    UseScriptedGraphicsTest(GraphicsTestStep::kNone, 0, 0);
     owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                              nullptr, nullptr);
   }
   void TearDown() override {
-    GraphicsTestCalls = RealGraphicsTestSteps();
+    UseRealGraphicsTest();
     DestroyWindow(owner_);
   }
   // After the catalogue is built, `change` scripts the driver for the test.
