@@ -293,6 +293,46 @@ HRESULT PaintCompressedTexture(IDirectDrawSurface7* texture) {
   return texture->Unlock(nullptr);
 }
 
+// The lines' height in the test's font: four lines and a margin around them.
+DWORD OverlayHeight(const GraphicsTestScene& scene) {
+  LOGFONTW font;
+  if (scene.font == nullptr || GetObjectW(scene.font, sizeof font, &font) == 0) return 256;
+  int line = (font.lfHeight < 0 ? -font.lfHeight : font.lfHeight) * 3 / 2 + 4;
+  return static_cast<DWORD>(line * (kGraphicsTestLines + 1));
+}
+
+DWORD PowerOfTwoAtLeast(DWORD value, DWORD limit) {
+  DWORD side = 1;
+  while (side < value && side < 8192) side *= 2;
+  return limit != 0 && side > limit ? limit : side;
+}
+
+// Text drawn with GDI on the back buffer every frame would read the whole
+// frame back each time (it does under Wine, and keeps the rate under 30 a
+// second); the lines change once a second, so they are drawn then into a
+// texture of their own, its black keyed out, that each frame lays over the
+// scene.
+HRESULT MakeOverlay(GraphicsTestScene& scene, const DDPIXELFORMAT& format) {
+  DDSURFACEDESC2 back;
+  ClearDesc(back);
+  HRESULT result = scene.back->GetSurfaceDesc(&back);
+  if (FAILED(result)) return result;
+  const D3DDEVICEDESC7& caps = scene.entry->deviceDesc;
+  DDSURFACEDESC2 desc;
+  ClearDesc(desc);
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  desc.dwWidth = PowerOfTwoAtLeast(back.dwWidth, caps.dwMaxTextureWidth);
+  desc.dwHeight = PowerOfTwoAtLeast(OverlayHeight(scene), caps.dwMaxTextureHeight);
+  desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+  desc.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
+  desc.ddpfPixelFormat = format;
+  result = scene.directDraw->CreateSurface(&desc, &scene.overlay, nullptr);
+  if (FAILED(result)) return result;
+  DDCOLORKEY black = {0, 0};
+  scene.linesChanged = true;
+  return scene.overlay->SetColorKey(DDCKEY_SRCBLT, &black);
+}
+
 HRESULT MakeTextures(GraphicsTestScene& scene) {
   const GraphicsTestChoice& choice = *scene.choice;
   TextureFormats list;
@@ -327,7 +367,7 @@ HRESULT MakeTextures(GraphicsTestScene& scene) {
       scene.compressedMissing = true;
     }
   }
-  return DD_OK;
+  return MakeOverlay(scene, *format);
 }
 
 // ---- A frame ---------------------------------------------------------------------
@@ -363,7 +403,7 @@ void DrawTexts(GraphicsTestScene& scene, HDC dc, int width) {
   TEXTMETRICW metrics;
   GetTextMetricsW(dc, &metrics);
   int lineHeight = metrics.tmHeight + metrics.tmExternalLeading + 4;
-  int top = lineHeight;
+  int top = lineHeight / 2;
   for (int i = 0; i < kGraphicsTestLines; ++i) {
     const wchar_t* line = scene.lines[i];
     int length = lstrlenW(line);
@@ -371,13 +411,50 @@ void DrawTexts(GraphicsTestScene& scene, HDC dc, int width) {
     GetTextExtentPoint32W(dc, line, length, &size);
     int x = (width - size.cx) / 2;
     // TextOutW draws "&" as itself, as in "Wine D3D7 T&L HAL".
-    SetTextColor(dc, RGB(0, 0, 0));
+    // The shadow is nearly black: black itself is keyed out.
+    SetTextColor(dc, RGB(16, 16, 16));
     TextOutW(dc, x + 2, top + 2, line, length);
     SetTextColor(dc, RGB(255, 255, 255));
     TextOutW(dc, x, top, line, length);
     top += lineHeight;
   }
   SelectObject(dc, previous);
+}
+
+// The lines' texture over the scene, its black keyed out, pixel for pixel
+// near the top; drawn again first when the lines changed.
+HRESULT DrawLines(GraphicsTestScene& scene, float width) {
+  DDSURFACEDESC2 desc;
+  ClearDesc(desc);
+  HRESULT result = scene.overlay->GetSurfaceDesc(&desc);
+  if (FAILED(result)) return result;
+  if (scene.linesChanged) {
+    DDBLTFX fill;
+    std::memset(&fill, 0, sizeof fill);
+    fill.dwSize = sizeof fill;
+    result = scene.overlay->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
+    HDC dc = nullptr;
+    if (SUCCEEDED(result)) result = scene.overlay->GetDC(&dc);
+    if (FAILED(result)) return result;
+    DrawTexts(scene, dc, static_cast<int>(width < desc.dwWidth ? width : desc.dwWidth));
+    scene.overlay->ReleaseDC(dc);
+    scene.linesChanged = false;
+  }
+  IDirect3DDevice7* device = scene.device;
+  device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
+  device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
+  device->SetTexture(0, scene.overlay);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  float w = static_cast<float>(desc.dwWidth), h = static_cast<float>(desc.dwHeight);
+  float top = 8.0f - 0.5f, left = -0.5f;
+  SceneVertex quad[4] = {{left, top, 0, 1, 0xFFFFFFFF, 0, 0, 0, 0},
+                         {left + w, top, 0, 1, 0xFFFFFFFF, 1, 0, 1, 0},
+                         {left, top + h, 0, 1, 0xFFFFFFFF, 0, 1, 0, 1},
+                         {left + w, top + h, 0, 1, 0xFFFFFFFF, 1, 1, 1, 1}};
+  result = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kSceneVertexFormat, quad, 4, 0);
+  device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
+  return result;
 }
 
 HRESULT DrawFrame(GraphicsTestScene& scene) {
@@ -427,16 +504,11 @@ HRESULT DrawFrame(GraphicsTestScene& scene) {
                                                              : scene.texture);
     result = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kSceneVertexFormat, square, 4, 0);
   }
+  if (SUCCEEDED(result)) result = DrawLines(scene, width);
   device->SetTexture(0, nullptr);
   HRESULT ended = device->EndScene();
   if (SUCCEEDED(result)) result = ended;
   if (FAILED(result)) return result;
-
-  HDC dc = nullptr;
-  result = scene.back->GetDC(&dc);
-  if (FAILED(result)) return result;
-  DrawTexts(scene, dc, static_cast<int>(back.dwWidth));
-  scene.back->ReleaseDC(dc);
 
   if (!scene.choice->windowed) return scene.primary->Flip(nullptr, DDFLIP_WAIT);
   RECT target;
@@ -500,6 +572,7 @@ void MakeFont(GraphicsTestScene& scene, const RECT& screen) {
 // Everything made, in the reverse order of its making, then the display mode
 // and the cooperative level put back before the window goes.
 void ReleaseScene(GraphicsTestScene& scene, bool modeSet, bool levelSet) {
+  ReleaseObject(scene.overlay);
   ReleaseObject(scene.compressedTexture);
   ReleaseObject(scene.secondTexture);
   ReleaseObject(scene.texture);
@@ -552,6 +625,7 @@ GraphicsTestOutcome RunFrames(GraphicsTestScene& scene, const GraphicsTestSteps&
     if (left != scene.secondsLeft) {
       scene.secondsLeft = left;
       wsprintfW(scene.lines[2], scene.choice->texts->countdown, left);
+      scene.linesChanged = true;
     }
     HRESULT drawn = steps.drawFrame(scene);
     if (FAILED(drawn)) return Failed(GraphicsTestStep::kDrawing, drawn);

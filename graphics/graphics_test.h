@@ -81,6 +81,7 @@ struct GraphicsTestScene {
   IDirectDrawSurface7* texture;         // in the chosen depth
   IDirectDrawSurface7* secondTexture;   // blended in stage 1, when used
   IDirectDrawSurface7* compressedTexture;  // DXT1, when used
+  IDirectDrawSurface7* overlay;  // the lines, drawn when they change, keyed black
   HFONT font;
   // What the textures step settled, for the fourth line.
   int textureBits;
@@ -88,6 +89,7 @@ struct GraphicsTestScene {
   bool compressedMissing;
   // The loop.
   wchar_t lines[kGraphicsTestLines][kGraphicsTestLineSize];
+  bool linesChanged;  // the overlay is to be drawn again
   int secondsLeft;
   DWORD frames;
   DWORD elapsed;  // ms since the first frame
