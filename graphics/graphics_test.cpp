@@ -710,9 +710,10 @@ LRESULT CALLBACK GraphicsTestWindowProc(HWND window, UINT message, WPARAM wParam
       if (wParam == VK_RETURN || wParam == VK_SPACE) EndWith(scene, true);
       if (wParam == VK_ESCAPE) EndWith(scene, false);
       return 0;
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN:  // a click with any button: the player saw the window
     case WM_RBUTTONDOWN:
-      EndWith(scene, message == WM_LBUTTONDOWN);
+    case WM_MBUTTONDOWN:
+      EndWith(scene, true);
       return 0;
     case WM_ACTIVATE:
       // The mode change may take the activation before anything shows.
