@@ -192,8 +192,14 @@ shoot_tests() {
     "$width" "$height" >"$game/config/graphic.cfg"
   graphics_alone
   test=$(window "Velmora Graphic Test")
-  sleep 2  # its first frames
-  import -window root "$out/graphics-test$suffix.png"
+  # Its first frames come a second or two after the window (more on a busy
+  # machine): until then the screen is one colour.
+  local tries
+  for tries in $(seq 1 20); do
+    sleep 0.5
+    import -window root "$out/graphics-test$suffix.png"
+    [ "$(identify -format %k "$out/graphics-test$suffix.png")" -ge 100 ] && break
+  done
   echo "saved $out/graphics-test$suffix.png"
   press_key "$test" Return
   test_gone
