@@ -293,12 +293,18 @@ HRESULT PaintCompressedTexture(IDirectDrawSurface7* texture) {
   return texture->Unlock(nullptr);
 }
 
-// The lines' height in the test's font: four lines and a margin around them.
-DWORD OverlayHeight(const GraphicsTestScene& scene) {
-  LOGFONTW font;
-  if (scene.font == nullptr || GetObjectW(scene.font, sizeof font, &font) == 0) return 256;
-  int line = (font.lfHeight < 0 ? -font.lfHeight : font.lfHeight) * 3 / 2 + 4;
-  return static_cast<DWORD>(line * (kGraphicsTestLines + 1));
+// The height the lines take in the test's font, as DrawTexts sets them: half
+// a line above, four lines, and the shadow.
+DWORD LinesHeight(const GraphicsTestScene& scene) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ previous = SelectObject(dc, scene.font);
+  TEXTMETRICW metrics;
+  BOOL measured = GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, previous);
+  ReleaseDC(nullptr, dc);
+  if (!measured) return 256;
+  int line = metrics.tmHeight + metrics.tmExternalLeading + 4;
+  return static_cast<DWORD>(line / 2 + line * kGraphicsTestLines + 2);
 }
 
 DWORD PowerOfTwoAtLeast(DWORD value, DWORD limit) {
@@ -322,7 +328,8 @@ HRESULT MakeOverlay(GraphicsTestScene& scene, const DDPIXELFORMAT& format) {
   ClearDesc(desc);
   desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
   desc.dwWidth = PowerOfTwoAtLeast(back.dwWidth, caps.dwMaxTextureWidth);
-  desc.dwHeight = PowerOfTwoAtLeast(OverlayHeight(scene), caps.dwMaxTextureHeight);
+  scene.linesHeight = LinesHeight(scene);
+  desc.dwHeight = PowerOfTwoAtLeast(scene.linesHeight, caps.dwMaxTextureHeight);
   desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
   desc.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
   desc.ddpfPixelFormat = format;
@@ -446,12 +453,15 @@ HRESULT DrawLines(GraphicsTestScene& scene, float width) {
   device->SetTexture(0, scene.overlay);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  float w = static_cast<float>(desc.dwWidth), h = static_cast<float>(desc.dwHeight);
+  // Only the part the lines take, so no more is filled each frame than that.
+  float w = width < desc.dwWidth ? width : static_cast<float>(desc.dwWidth);
+  float h = static_cast<float>(scene.linesHeight < desc.dwHeight ? scene.linesHeight : desc.dwHeight);
+  float u = w / static_cast<float>(desc.dwWidth), v = h / static_cast<float>(desc.dwHeight);
   float top = 8.0f - 0.5f, left = -0.5f;
   SceneVertex quad[4] = {{left, top, 0, 1, 0xFFFFFFFF, 0, 0, 0, 0},
-                         {left + w, top, 0, 1, 0xFFFFFFFF, 1, 0, 1, 0},
-                         {left, top + h, 0, 1, 0xFFFFFFFF, 0, 1, 0, 1},
-                         {left + w, top + h, 0, 1, 0xFFFFFFFF, 1, 1, 1, 1}};
+                         {left + w, top, 0, 1, 0xFFFFFFFF, u, 0, u, 0},
+                         {left, top + h, 0, 1, 0xFFFFFFFF, 0, v, 0, v},
+                         {left + w, top + h, 0, 1, 0xFFFFFFFF, u, v, u, v}};
   result = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kSceneVertexFormat, quad, 4, 0);
   device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
   return result;

@@ -82,6 +82,7 @@ struct GraphicsTestScene {
   IDirectDrawSurface7* secondTexture;   // blended in stage 1, when used
   IDirectDrawSurface7* compressedTexture;  // DXT1, when used
   IDirectDrawSurface7* overlay;  // the lines, drawn when they change, keyed black
+  DWORD linesHeight;             // of the overlay, the part the lines take
   HFONT font;
   // What the textures step settled, for the fourth line.
   int textureBits;
