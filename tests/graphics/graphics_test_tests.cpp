@@ -34,6 +34,7 @@ struct Script {
   bool failWindow = false;
   std::vector<Posted> posted;
   DWORD clock = 0;
+  DWORD setupTime = 0;  // the steps' time before the first frame
   std::wstring firstFrameLines[kGraphicsTestLines];
 };
 Script script;
@@ -69,6 +70,7 @@ HRESULT MakeTextures(GraphicsTestScene& scene) {
   scene.texture = Made<IDirectDrawSurface7>("texture");
   scene.textureBits = 16;
   scene.twoStagesMissing = true;
+  script.clock += script.setupTime;
   PostDue(scene, 0);
   return DD_OK;
 }
@@ -187,6 +189,7 @@ TEST_F(GraphicsTestTest, OnlyAFreshEnterSpaceOrClickConfirms) {
     std::vector<Posted> posted;
     GraphicsTestEnd end;
     bool timedOut;
+    DWORD setupTime = 0;
   };
   const Case cases[] = {
       {"Enter", {{3, WM_KEYDOWN, VK_RETURN, kFresh}}, GraphicsTestEnd::kConfirmed, false},
@@ -201,17 +204,20 @@ TEST_F(GraphicsTestTest, OnlyAFreshEnterSpaceOrClickConfirms) {
       {"Alt+F4", {{3, WM_SYSKEYDOWN, VK_F4, kAlt}}, GraphicsTestEnd::kNotConfirmed, false},
       {"deactivated after the first frame", {{3, WM_ACTIVATE, WA_INACTIVE, 0}},
        GraphicsTestEnd::kNotConfirmed, false},
+      {"no answer after a slow start", {}, GraphicsTestEnd::kNotConfirmed, true, 3000},
       {"no answer", {}, GraphicsTestEnd::kNotConfirmed, true},
   };
   for (const Case& c : cases) {
     script = Script();
     script.posted = c.posted;
+    script.setupTime = c.setupTime;
     FakeDisplaySystem machine({Machine()});
     GraphicsTestOutcome outcome = Run(machine);
     EXPECT_EQ(c.end, outcome.end) << c.title;
     EXPECT_EQ(GraphicsTestStep::kNone, outcome.failedStep) << c.title;
     // 250 ms a frame: the time limit is 40 frames after the first.
     EXPECT_EQ(c.timedOut, script.clock >= kGraphicsTestAnswerTime) << c.title << " " << script.clock;
+    EXPECT_LE(script.clock, kGraphicsTestLongest + 250) << c.title << ": longer than promised";
     EXPECT_EQ(0, machine.LiveObjects()) << c.title;
   }
   EXPECT_EQ(L"HAL \x2014 640 x 480 : 16 bit color", script.firstFrameLines[0]);
