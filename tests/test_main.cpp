@@ -19,6 +19,7 @@
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "graphics/graphic_settings_file.h"
+#include "graphics/graphics_test.h"
 #include "program/cp932_text.h"
 #include "program/dialog_font.h"
 #include "program/interface_language.h"
@@ -56,7 +57,8 @@ class FreshProcessBetweenCases : public testing::EmptyTestEventListener {
               Kept(CurrentDeviceRow),    Kept(InputPlatform),     Kept(ControlSettings),
               Kept(ControlSettingsLoaded), Kept(AxisWatches),     Kept(ControlManager),
               Kept(SelectedDeviceRow),   Kept(DetectionTarget),   Kept(ControlTimer),
-              Kept(CalibrationState), Kept(Cp932Calls)} {}
+              Kept(CalibrationState), Kept(Cp932Calls),
+              Kept(GraphicsTestCalls)} {}
 
   void OnTestEnd(const testing::TestInfo&) override {
     EnumThreadWindows(GetCurrentThreadId(), DestroyDialog, 0);
