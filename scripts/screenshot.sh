@@ -11,7 +11,7 @@
 #       screen's size and 32 bits (graphics-test.png, the whole screen) and the
 #       graphic settings with each status after it:
 #       graphic-settings-confirmed.png (Enter), graphic-settings-not-confirmed.png
-#       (no answer) and graphic-settings-failed.png (Wine's Direct3D set to draw
+#       (Escape) and graphic-settings-failed.png (Wine's Direct3D set to draw
 #       nothing for that run); then the same eight in English (en_US.UTF-8), as
 #       launcher-en.png and so on.
 # The utility runs from a copy in a temporary game folder, so no settings file
@@ -184,6 +184,18 @@ end_alone() {
   wait_for_exit "$pid" 30 || fail "/graphics did not end after Escape"
   pid=""
 }
+# shoot_painted WINDOW PNG: as shoot, for a window just uncovered by the
+# graphics test's screen: a busy machine repaints it later, and until then
+# the picture is one colour.
+shoot_painted() {
+  local tries
+  for tries in $(seq 1 20); do
+    sleep 0.5
+    import -window "$1" "$2"
+    [ "$(identify -format %k "$2")" -ge 10 ] && break
+  done
+  echo "saved $2"
+}
 # shoot_tests SUFFIX: the graphics test and the three statuses after it.
 shoot_tests() {
   local suffix=$1 test
@@ -203,11 +215,12 @@ shoot_tests() {
   echo "saved $out/graphics-test$suffix.png"
   press_key "$test" Return
   test_gone
-  shoot "$dialog" "$out/graphic-settings-confirmed$suffix.png"
+  shoot_painted "$dialog" "$out/graphic-settings-confirmed$suffix.png"
   press_key "$dialog" space  # the focus is back on "테스트"
-  window "Velmora Graphic Test" >/dev/null
+  # Escape ends it unconfirmed at once, with the status of a test left to run out.
+  press_key "$(window "Velmora Graphic Test")" Escape
   test_gone
-  shoot "$dialog" "$out/graphic-settings-not-confirmed$suffix.png"
+  shoot_painted "$dialog" "$out/graphic-settings-not-confirmed$suffix.png"
   end_alone "$dialog"
   # Direct3D that draws nothing, for this run only.
   no3d=1
@@ -215,7 +228,7 @@ shoot_tests() {
   graphics_alone
   sleep 1
   test_gone
-  shoot "$dialog" "$out/graphic-settings-failed$suffix.png"
+  shoot_painted "$dialog" "$out/graphic-settings-failed$suffix.png"
   end_alone "$dialog"
   wine_run reg delete "$direct3d" /v renderer /f </dev/null >/dev/null 2>&1
   no3d=0
