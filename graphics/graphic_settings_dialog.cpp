@@ -6,6 +6,7 @@
 
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_file.h"
+#include "graphics/graphics_test.h"
 #include "program/cp932_text.h"
 #include "program/dialog_font.h"
 #include "program/program_directory.h"
@@ -144,6 +145,73 @@ void OnTextureDepthChanged(HWND dialog) {
   UpdateMultitextureCheck(dialog, CurrentDeviceRow);
 }
 
+// ---- The graphics test -------------------------------------------------------
+
+constexpr int kTestTextSize = 160;
+// wsprintfW writes at most this many characters.
+constexpr int kStatusSize = 1024;
+
+struct LoadedTestTexts {
+  wchar_t text[7][kTestTextSize];
+  GraphicsTestTexts texts;
+};
+
+void LoadTestTexts(LoadedTestTexts& loaded) {
+  for (int i = 0; i < 7; ++i)
+    LoadInterfaceString(ProgramInstance, IDS_GRAPHICS_TEST_PROMPT + i, loaded.text[i], kTestTextSize);
+  loaded.texts = {loaded.text[0], loaded.text[1], loaded.text[2], loaded.text[3],
+                  loaded.text[4], loaded.text[5], loaded.text[6]};
+}
+
+// A status belongs to the choices it was shown for: any change clears it.
+void ClearTestStatus(HWND dialog) { SetDlgItemTextW(dialog, IDC_GRAPHIC_TEST_STATUS, L""); }
+
+void ShowTestStatus(HWND dialog, const GraphicsTestOutcome& outcome) {
+  wchar_t status[kStatusSize];
+  if (outcome.end == GraphicsTestEnd::kConfirmed) {
+    LoadInterfaceString(ProgramInstance, IDS_GRAPHICS_TEST_CONFIRMED, status, kStatusSize);
+  } else if (outcome.end == GraphicsTestEnd::kNotConfirmed) {
+    LoadInterfaceString(ProgramInstance, IDS_GRAPHICS_TEST_NOT_CONFIRMED, status, kStatusSize);
+  } else {
+    wchar_t format[kTestTextSize], step[kTestTextSize];
+    LoadInterfaceString(ProgramInstance, IDS_GRAPHICS_TEST_FAILED, format, kTestTextSize);
+    int stepIndex = static_cast<int>(outcome.failedStep) - static_cast<int>(GraphicsTestStep::kPreparing);
+    if (stepIndex < 0) stepIndex = 0;
+    LoadInterfaceString(ProgramInstance, IDS_GRAPHICS_TEST_STEP_PREPARING + stepIndex, step,
+                        kTestTextSize);
+    wsprintfW(status, format, step, static_cast<unsigned long>(outcome.code));
+  }
+  SetDlgItemTextW(dialog, IDC_GRAPHIC_TEST_STATUS, status);
+}
+
+// Tests the choices as the window shows them now, not as stored: nothing of
+// GraphicSettings changes, so OK afterwards saves what it would have saved.
+void OnTest(HWND dialog) {
+  LRESULT deviceRow = SelectedRow(dialog, IDC_GRAPHIC_DEVICE);
+  int32_t device = IsCatalogueRow(deviceRow) ? static_cast<int32_t>(deviceRow) : CurrentDeviceRow;
+  const DisplayModeEntry* mode = ModeAtRow(device, SelectedRow(dialog, IDC_GRAPHIC_MODE));
+  if (mode == nullptr) return;
+  LRESULT depthRow = SelectedRow(dialog, IDC_GRAPHIC_TEXTURE_DEPTH);
+  LoadedTestTexts loaded;
+  LoadTestTexts(loaded);
+  GraphicsTestChoice choice;
+  choice.device = device;
+  choice.width = static_cast<int32_t>(mode->dwWidth);
+  choice.height = static_cast<int32_t>(mode->dwHeight);
+  choice.colorDepth = static_cast<int32_t>(mode->ddpfPixelFormat.dwRGBBitCount);
+  choice.textureDepth = TextureDepthRow(depthRow) ? TextureDepthChoices[depthRow].value : 0;
+  choice.multiTexture = IsChecked(dialog, IDC_GRAPHIC_MULTITEXTURE) != 0;
+  choice.compressed = IsChecked(dialog, IDC_GRAPHIC_COMPRESS) != 0;
+  // As the game starts: in a window only where the file asks for one and the
+  // device can draw there.
+  choice.windowed = GraphicSettings.window != 0 && DisplayDeviceCatalogue.entries[device].canRenderWindowed;
+  choice.texts = &loaded.texts;
+  GraphicsTestOutcome outcome = RunGraphicsTest(dialog, choice);
+  ShowTestStatus(dialog, outcome);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_GRAPHIC_TEST)),
+               TRUE);
+}
+
 void OnCommand(HWND dialog, WORD id, WORD notification) {
   switch (id) {
     case IDOK:
@@ -153,15 +221,29 @@ void OnCommand(HWND dialog, WORD id, WORD notification) {
       EndDialog(dialog, 0);
       return;
     case IDC_GRAPHIC_DEVICE:
-      if (notification == CBN_SELCHANGE) OnDeviceChanged(dialog);
+      if (notification != CBN_SELCHANGE) return;
+      ClearTestStatus(dialog);
+      OnDeviceChanged(dialog);
       return;
     case IDC_GRAPHIC_MODE:
-      if (notification == CBN_SELCHANGE) OnModeChanged(dialog);
+      if (notification != CBN_SELCHANGE) return;
+      ClearTestStatus(dialog);
+      OnModeChanged(dialog);
       return;
     case IDC_GRAPHIC_TEXTURE_DEPTH:
-      if (notification == CBN_SELCHANGE) OnTextureDepthChanged(dialog);
+      if (notification != CBN_SELCHANGE) return;
+      ClearTestStatus(dialog);
+      OnTextureDepthChanged(dialog);
       return;
-    default:  // the check boxes toggle themselves and are read on OK
+    case IDC_GRAPHIC_MULTITEXTURE:
+    case IDC_GRAPHIC_COMPRESS:
+      // The boxes toggle themselves and are read on OK.
+      if (notification == BN_CLICKED) ClearTestStatus(dialog);
+      return;
+    case IDC_GRAPHIC_TEST:
+      if (notification == BN_CLICKED) OnTest(dialog);
+      return;
+    default:
       return;
   }
 }
@@ -212,13 +294,18 @@ void FillModeList(HWND dialog, int32_t row) {
   UpdateMultitextureCheck(dialog, row);
 }
 
-INT_PTR CALLBACK GraphicSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK GraphicSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog);
       return TRUE;  // the dialog manager focuses the first tab stop, the OK button
     case WM_COMMAND:
       OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_HSCROLL:  // the texture detail trackbar moved
+      if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_GRAPHIC_QUALITY))
+        ClearTestStatus(dialog);
       return TRUE;
     default:
       return FALSE;

@@ -1,5 +1,7 @@
 // The graphic settings dialog (template 105) and the graphics run that the
-// launcher's "그래픽 설정" button starts.
+// launcher's "그래픽 설정" button starts. Its "테스트" button runs the graphics
+// test on the choices as shown, and its status text says how that ended until
+// any choice changes.
 #ifndef VELMORA_GRAPHIC_SETTINGS_DIALOG_H
 #define VELMORA_GRAPHIC_SETTINGS_DIALOG_H
 

@@ -9,8 +9,8 @@
 
 namespace {
 
-// Longer than the texts of one interface's templates and lists together
-// (about 2,000 characters).
+// Longer than the texts of one interface's templates, string tables and lists
+// together (about 2,500 characters).
 constexpr int kTextCapacity = 4096;
 // Installed faces looked at beyond the system's own picks.
 constexpr int kMaxListedFaces = 64;
@@ -267,6 +267,28 @@ BOOL CALLBACK CollectTemplate(HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR con
   return TRUE;
 }
 
+// Adds every string of one string block, in the chosen interface's language.
+BOOL CALLBACK CollectStringBlock(HMODULE module, LPCWSTR, LPWSTR name, LONG_PTR context) {
+  TextBuffer& buffer = *reinterpret_cast<TextBuffer*>(context);
+  HRSRC found = FindResourceExW(module, reinterpret_cast<LPCWSTR>(RT_STRING), name,
+                                InterfaceTemplateLanguage());
+  HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+  const WCHAR* block = loaded != nullptr ? static_cast<const WCHAR*>(LockResource(loaded)) : nullptr;
+  if (block == nullptr) return TRUE;
+  DWORD words = SizeofResource(module, found) / sizeof(WCHAR);
+  wchar_t text[512];
+  for (DWORD at = 0, entry = 0; entry < 16 && at < words; ++entry) {
+    DWORD length = block[at];
+    if (at + 1 + length > words) break;
+    DWORD copied = length < 511 ? length : 511;
+    std::memcpy(text, block + at + 1, copied * sizeof(wchar_t));
+    text[copied] = L'\0';
+    AppendText(buffer, text);
+    at += 1 + length;
+  }
+  return TRUE;
+}
+
 // Adds every row of the lists the layers above fill from their tables.
 void AppendListTexts(TextBuffer& buffer) {
   for (int list = 0; list < listTextCount; ++list) {
@@ -292,6 +314,10 @@ void DecideDialogFont(HINSTANCE instance) {
   EnumResourceNamesW(instance, reinterpret_cast<LPCWSTR>(RT_DIALOG), CollectTemplate,
                      reinterpret_cast<LONG_PTR>(&templateTexts));
   if (!templateTexts.haveFont) return;
+  // The texts the windows are given from the string tables: statuses, and
+  // the lines over the graphics test, drawn in the face chosen here.
+  EnumResourceNamesW(instance, reinterpret_cast<LPCWSTR>(RT_STRING), CollectStringBlock,
+                     reinterpret_cast<LONG_PTR>(&templateTexts.buffer));
   AppendListTexts(templateTexts.buffer);
   LOGFONTW asked = TemplateFont(templateTexts.first);
   int chosen = ChooseFace(search, asked, templateTexts.buffer.text, templateTexts.buffer.length);

@@ -28,8 +28,8 @@ void SetDialogListTexts(const DialogListTexts* lists, int count);
 // otherwise it is a copy naming the stand-in face, so the dialog is laid out
 // in that font's dialog units, and `*copy` is to be released with
 // ReleaseDialogTemplate once the dialog exists. The check runs once per
-// process, over the texts of every dialog template of the chosen interface
-// and of the lists above.
+// process, over the texts of every dialog template and string table of the
+// chosen interface and of the lists above.
 const DLGTEMPLATE* ProgramDialogTemplate(HINSTANCE instance, WORD id, void** copy);
 void ReleaseDialogTemplate(void* copy);
 

@@ -33,6 +33,13 @@ inline bool KoreanInterface() { return ProgramInterface().language == InterfaceL
 // FindResourceExW: every template is found in it, never left to the loader.
 LANGID InterfaceTemplateLanguage();
 
+// String `id` of `instance`'s string tables in the chosen interface's
+// language, found with FindResourceExW as the templates are (never
+// LoadString's own pick, which follows the thread's locale), copied into
+// `text` (NUL-terminated, cut at `capacity` - 1 characters). Returns its
+// length; 0, with `text` empty, when there is no such string.
+int LoadInterfaceString(HINSTANCE instance, UINT id, wchar_t* text, int capacity);
+
 // One text of the interface in both languages. The Korean interface's texts
 // that are not in a template are the game's Japanese ones, kept as code page
 // 932 bytes, shown through code page 932; the English ones are ASCII, shown as

@@ -5,6 +5,33 @@
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
+/* Texts no template holds, in a STRINGTABLE under each language. The tests before
+   the game own 64 ids each (four whole string blocks), so each adds its texts
+   beside the others without renumbering: 2000-2063 the graphics test,
+   2064-2127 the input test window, 2128-2191 the force-feedback test. */
+#define IDS_GRAPHICS_TEST_FIRST 2000
+/* Over the test scene; the countdown and the textures line take %d. */
+#define IDS_GRAPHICS_TEST_PROMPT 2000
+#define IDS_GRAPHICS_TEST_COUNTDOWN 2001
+#define IDS_GRAPHICS_TEST_TEXTURES 2002
+#define IDS_GRAPHICS_TEST_TWO_STAGES 2003
+#define IDS_GRAPHICS_TEST_TWO_STAGES_MISSING 2004
+#define IDS_GRAPHICS_TEST_COMPRESSED 2005
+#define IDS_GRAPHICS_TEST_COMPRESSED_MISSING 2006
+/* The status after a test; the failure takes the step (%s) and its code. */
+#define IDS_GRAPHICS_TEST_CONFIRMED 2016
+#define IDS_GRAPHICS_TEST_NOT_CONFIRMED 2017
+#define IDS_GRAPHICS_TEST_FAILED 2018
+/* The failed steps, in the order of the test's steps. */
+#define IDS_GRAPHICS_TEST_STEP_PREPARING 2032
+#define IDS_GRAPHICS_TEST_STEP_DISPLAY_MODE 2033
+#define IDS_GRAPHICS_TEST_STEP_SCREEN 2034
+#define IDS_GRAPHICS_TEST_STEP_DEVICE 2035
+#define IDS_GRAPHICS_TEST_STEP_TEXTURES 2036
+#define IDS_GRAPHICS_TEST_STEP_DRAWING 2037
+#define IDS_INPUT_TEST_FIRST 2064
+#define IDS_FORCE_FEEDBACK_TEST_FIRST 2128
+
 #endif
 
 /* Dialog templates and the icon group. */
@@ -25,6 +52,8 @@
 #define IDC_GRAPHIC_TEXTURE_DEPTH 1031
 #define IDC_GRAPHIC_COMPRESS 1032
 #define IDC_GRAPHIC_QUALITY 1034
+#define IDC_GRAPHIC_TEST 1035
+#define IDC_GRAPHIC_TEST_STATUS 1036
 
 /* Control settings (101). */
 #define IDC_CONTROL_DEVICE 1001
@@ -52,5 +81,32 @@
 #define IDC_CALIBRATION_SLIDER 1025
 #define IDC_CALIBRATION_MINIMUM 1026
 #define IDC_CALIBRATION_MAXIMUM 1027
+
+/* Texts no template holds, in a STRINGTABLE under each language. The tests before
+   the game own 64 ids each (four whole string blocks), so each adds its texts
+   beside the others without renumbering: 2000-2063 the graphics test,
+   2064-2127 the input test window, 2128-2191 the force-feedback test. */
+#define IDS_GRAPHICS_TEST_FIRST 2000
+/* Over the test scene; the countdown and the textures line take %d. */
+#define IDS_GRAPHICS_TEST_PROMPT 2000
+#define IDS_GRAPHICS_TEST_COUNTDOWN 2001
+#define IDS_GRAPHICS_TEST_TEXTURES 2002
+#define IDS_GRAPHICS_TEST_TWO_STAGES 2003
+#define IDS_GRAPHICS_TEST_TWO_STAGES_MISSING 2004
+#define IDS_GRAPHICS_TEST_COMPRESSED 2005
+#define IDS_GRAPHICS_TEST_COMPRESSED_MISSING 2006
+/* The status after a test; the failure takes the step (%s) and its code. */
+#define IDS_GRAPHICS_TEST_CONFIRMED 2016
+#define IDS_GRAPHICS_TEST_NOT_CONFIRMED 2017
+#define IDS_GRAPHICS_TEST_FAILED 2018
+/* The failed steps, in the order of the test's steps. */
+#define IDS_GRAPHICS_TEST_STEP_PREPARING 2032
+#define IDS_GRAPHICS_TEST_STEP_DISPLAY_MODE 2033
+#define IDS_GRAPHICS_TEST_STEP_SCREEN 2034
+#define IDS_GRAPHICS_TEST_STEP_DEVICE 2035
+#define IDS_GRAPHICS_TEST_STEP_TEXTURES 2036
+#define IDS_GRAPHICS_TEST_STEP_DRAWING 2037
+#define IDS_INPUT_TEST_FIRST 2064
+#define IDS_FORCE_FEEDBACK_TEST_FIRST 2128
 
 #endif

@@ -75,12 +75,13 @@ cp "$cfg" "$work/expected-c"
 graphics_run Escape
 compare "(c) Cancel leaves the file byte for byte" "$work/expected-c" "$cfg"
 
-# (d) From OK, the fifth tab stop is the multitexture box when it is enabled;
-# greyed out, Tab passes it and Space would tick the compressed textures instead.
+# (d) From OK, the sixth tab stop (after Cancel, Test and the three lists) is
+# the multitexture box when it is enabled; greyed out, Tab passes it and Space
+# would tick the compressed textures instead.
 [ "$max_textures" -ge 2 ] ||
   fail "(d) the first device binds $max_textures textures at once: Wine's Direct3D does not render here (scripts/bootstrap.sh installs the 32-bit OpenGL it needs)"
 printf 'VERSION=2\r\nDEVICE="%s"\r\nMULTITEXTURE=0\r\n' "$device_name" >"$cfg"
-graphics_run Tab Tab Tab Tab Tab space Return
+graphics_run Tab Tab Tab Tab Tab Tab space Return
 expected_graphic_cfg 1 640 480 16 0 2 0 0 >"$work/expected-d"
 compare "(d) the multitexture box enabled and ticked, OK saves MULTITEXTURE=1" "$work/expected-d" "$cfg"
 [ -z "$(ls "$game/config" | grep -v '^graphic.cfg$')" ] || fail "files left in config: $(ls "$game/config")"

@@ -233,15 +233,22 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
   STDMETHOD(GetScanLine)(LPDWORD) override { return E_NOTIMPL; }
   STDMETHOD(GetVerticalBlankStatus)(WINBOOL*) override { return E_NOTIMPL; }
   STDMETHOD(Initialize)(GUID*) override { return E_NOTIMPL; }
-  STDMETHOD(RestoreDisplayMode)() override { return E_NOTIMPL; }
+  STDMETHOD(RestoreDisplayMode)() override {
+    System().events.push_back("restore mode");
+    return DD_OK;
+  }
   STDMETHOD(SetCooperativeLevel)(HWND window, DWORD flags) override {
     if (window != nullptr || flags != DDSCL_NORMAL) ++System().desktopChanges;
+    System().events.push_back((flags & DDSCL_EXCLUSIVE) != 0 ? "level exclusive" : "level normal");
+    if (System().drivers[driver_].levelResult != DD_OK) return System().drivers[driver_].levelResult;
     cooperating_ = true;
     return DD_OK;
   }
-  STDMETHOD(SetDisplayMode)(DWORD, DWORD, DWORD, DWORD, DWORD) override {
+  STDMETHOD(SetDisplayMode)(DWORD width, DWORD height, DWORD bits, DWORD, DWORD) override {
     ++System().desktopChanges;
-    return E_NOTIMPL;
+    System().events.push_back("mode " + std::to_string(width) + "x" + std::to_string(height) + "x" +
+                              std::to_string(bits));
+    return System().drivers[driver_].modeResult;
   }
   STDMETHOD(WaitForVerticalBlank)(DWORD, HANDLE) override { return E_NOTIMPL; }
   STDMETHOD(GetAvailableVidMem)(LPDDSCAPS2, LPDWORD, LPDWORD) override { return E_NOTIMPL; }
@@ -328,7 +335,10 @@ ULONG FakeComObject::CountRelease(const char* kind) {
     ++overReleases;
     return 0;
   }
-  if (--references == 0) FakeDisplaySystem::running->releaseOrder.push_back(kind);
+  if (--references == 0) {
+    FakeDisplaySystem::running->releaseOrder.push_back(kind);
+    FakeDisplaySystem::running->events.push_back(std::string("release ") + kind);
+  }
   return references;
 }
 
@@ -356,6 +366,10 @@ FakeDisplaySystem::~FakeDisplaySystem() {
 FakeComObject* FakeDisplaySystem::Track(std::unique_ptr<FakeComObject> object) {
   objects_.push_back(std::move(object));
   return objects_.back().get();
+}
+
+IUnknown* FakeDisplaySystem::MakeObject(const char* kind) {
+  return static_cast<FakeUnknown*>(Track(std::make_unique<FakeUnknown>(kind)))->As<IUnknown>();
 }
 
 int FakeDisplaySystem::LiveObjects() const {

@@ -44,6 +44,8 @@ struct FakeDriver {
   HRESULT modesResult = DD_OK;    // EnumDisplayModes
   HRESULT devicesResult = D3D_OK; // EnumDevices
   HRESULT surfaceResult = DD_OK;  // CreateSurface
+  HRESULT levelResult = DD_OK;    // SetCooperativeLevel
+  HRESULT modeResult = DD_OK;     // SetDisplayMode
 };
 
 // Shorthands for the scripts.
@@ -94,6 +96,13 @@ class FakeDisplaySystem {
   // Calls that would change the desktop: a cooperative level other than the
   // normal one without a window, SetDisplayMode, a primary surface.
   int desktopChanges = 0;
+  // What was done to the desktop and released, in order: "level exclusive",
+  // "level normal", "mode 640x480x16", "restore mode", "release <kind>".
+  std::vector<std::string> events;
+
+  // A counted object of `kind` that answers only IUnknown's calls, for
+  // scripted steps that stand in for surfaces and devices.
+  IUnknown* MakeObject(const char* kind);
 
   // COM objects whose reference count is still above zero, and Release calls on
   // objects already at zero.

@@ -13,9 +13,11 @@
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "graphics/graphic_settings_file.h"
+#include "program/interface_language.h"
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/fakes/fake_ddraw.h"
+#include "tests/graphics/scripted_graphics_test.h"
 
 namespace {
 
@@ -176,9 +178,9 @@ TEST_F(GraphicDialogTest, ShowsTheTemplateTextsOnAnyLocale) {
     texts += L'|';
   }
   EXPECT_TRUE(texts ==
-              L"확인|취소|사용하는 3D 디바이스를 선택합니다|화면의 해상도와 색 품질을 선택합니다|"
+              L"확인|취소|테스트|사용하는 3D 디바이스를 선택합니다|화면의 해상도와 색 품질을 선택합니다|"
               L"재질감의 색 품질을 선택합니다|화면의 표시에 이상이 나오는 경우는 체크를 해제해 주세요|"
-              L"멀티 재질감을 사용|압축 재질감을 사용|재질감의 정도를 변경합니다|저해상도|고해상도|")
+              L"멀티 재질감을 사용|압축 재질감을 사용|재질감의 정도를 변경합니다|저해상도|고해상도||")
       << "the texts shown differ from the template's";
 }
 
@@ -356,6 +358,71 @@ TEST_F(GraphicDialogTest, DeviceListWithoutSelectionKeepsTheDeviceOnShow) {
   ASSERT_EQ(CB_ERR, Selected(dialog, IDC_GRAPHIC_DEVICE));
   Click(dialog, IDOK);
   EXPECT_EQ(Fields(R{1, 0, 1, 0, 800, 600, 16, 32, 3, 1}), Fields(GraphicSettings));
+}
+
+std::wstring Status(HWND dialog) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(dialog, IDC_GRAPHIC_TEST_STATUS, text, 256);
+  return text;
+}
+
+// Each end in the interface's language, read from its own string table (the
+// English row under this Korean locale), and nothing of the record touched.
+TEST_F(GraphicDialogTest, TestShowsHowItEndedInTheStatus) {
+  struct Case {
+    InterfaceLanguage language;
+    GraphicsTestStep failAt;
+    UINT message;
+    std::wstring status;
+  };
+  const Case cases[] = {
+      {InterfaceLanguage::kKorean, GraphicsTestStep::kNone, WM_KEYDOWN, L"테스트: 표시를 확인했습니다"},
+      {InterfaceLanguage::kKorean, GraphicsTestStep::kNone, 0,
+       L"테스트: 확인되지 않았습니다. 화면이 보이지 않았다면 다른 모드를 선택해 주세요"},
+      {InterfaceLanguage::kKorean, GraphicsTestStep::kScreen, 0, L"테스트 실패: 화면 생성 (0x8876017C)"},
+      {InterfaceLanguage::kEnglish, GraphicsTestStep::kScreen, 0,
+       L"Test failed: creating the screen (0x8876017C)."},
+  };
+  const R settings = {0, 1, 0, 0, 800, 600, 16, 16, 3, 1};
+  for (const Case& c : cases) {
+    UseInterfaceLanguage(c.language, 0);
+    UseScriptedGraphicsTest(c.failAt, c.message, VK_RETURN);
+    HWND dialog = Open(settings);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"", Status(dialog));
+    Click(dialog, IDC_GRAPHIC_TEST);
+    EXPECT_TRUE(c.status == Status(dialog)) << "status " << Status(dialog).size() << " characters";
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    EXPECT_EQ(Fields(settings), Fields(GraphicSettings));
+    EXPECT_EQ(0, machine_.LiveObjects());
+  }
+  UseRealGraphicsTest();
+  UseInterfaceLanguage(InterfaceLanguage::kKorean, 0x0412);
+}
+
+// A status belongs to the choices it was shown for.
+TEST_F(GraphicDialogTest, AnyChangeClearsTheStatus) {
+  struct Change {
+    const char* title;
+    void (*change)(HWND dialog);
+  };
+  const Change changes[] = {
+      {"device", [](HWND d) { Pick(d, IDC_GRAPHIC_DEVICE, 2); }},
+      {"mode", [](HWND d) { Pick(d, IDC_GRAPHIC_MODE, 1); }},
+      {"texture depth", [](HWND d) { Pick(d, IDC_GRAPHIC_TEXTURE_DEPTH, 2); }},
+      {"multiple textures", [](HWND d) { Click(d, IDC_GRAPHIC_MULTITEXTURE); }},
+      {"compressed textures", [](HWND d) { Click(d, IDC_GRAPHIC_COMPRESS); }},
+      {"texture detail", [](HWND d) {
+         SendDlgItemMessageW(d, IDC_GRAPHIC_QUALITY, WM_KEYDOWN, VK_RIGHT, 1);
+       }},
+  };
+  for (const Change& c : changes) {
+    HWND dialog = Open(R{0, 1, 0, 0, 640, 480, 16, 0, 2, 0});
+    ASSERT_NE(nullptr, dialog);
+    SetDlgItemTextW(dialog, IDC_GRAPHIC_TEST_STATUS, L"Test: shown and confirmed.");
+    c.change(dialog);
+    EXPECT_EQ(L"", Status(dialog)) << c.title;
+  }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/fakes/fake_ddraw.h"
+#include "tests/graphics/scripted_graphics_test.h"
 #include "tests/settings/settings_test_files.h"
 
 namespace {
@@ -123,6 +124,28 @@ TEST_F(GraphicRunTest, OkWithoutAFileWritesTheResolvedDefaults) {
       bytes);
   EXPECT_TRUE(machine.liveBlocks.empty()) << "the run keeps mode arrays after it ended";
   EXPECT_EQ(0, machine.LiveObjects());
+}
+
+// A test saves nothing and changes nothing OK saves, however it ended.
+TEST_F(GraphicRunTest, OkAfterATestWritesWhatOkAloneWrites) {
+  const GraphicsTestStep ends[] = {GraphicsTestStep::kNone, GraphicsTestStep::kDrawing};
+  for (GraphicsTestStep failAt : ends) {
+    DeleteFileA(File().c_str());
+    FakeDisplaySystem machine(RunMachine());
+    UseScriptedGraphicsTest(failAt, WM_KEYDOWN, VK_SPACE);
+    Run([](HWND dialog) {
+      SendDlgItemMessageW(dialog, IDC_GRAPHIC_TEST, BM_CLICK, 0, 0);
+      PressOk(dialog);
+    });
+    UseRealGraphicsTest();
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(File(), bytes));
+    EXPECT_EQ(
+        "VERSION=2\r\nDEVICE=\"Scripted HAL\"\r\nMULTITEXTURE=1\r\nWIDTH=640\r\nHEIGHT=480\r\n"
+        "COLORDEPTH=16\r\nTEXTUREDEPTH=0\r\nTEXTUREQUALITY=2\r\nTEXTURECOMPRESS=0\r\nWINDOW=0\r\n",
+        bytes);
+    EXPECT_EQ(0, machine.LiveObjects());
+  }
 }
 
 TEST_F(GraphicRunTest, OkAfterChangesWritesThem) {

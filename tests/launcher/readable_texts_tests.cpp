@@ -172,6 +172,57 @@ TEST(ReadableTexts, TheFaceCheckCountsTheListsRows) {
   EXPECT_EQ(templatesOnly.missingUsed + 1, withList.missingUsed);
 }
 
+// The texts of the string tables, each shown in the graphic settings' status
+// text in the chosen interface: a glyph for every character (the lines over
+// the graphics test are drawn in the same face), and every status whole as it
+// wraps in that control (DrawText's word breaks in its font, within its width
+// and height), each failure with its step.
+TEST(ReadableTexts, TheStringTablesTextsShowWholeInTheStatus) {
+  PrepareDialogTests();
+  SettleInterfaceLanguage();
+  ShareDialogListTexts();
+  EnumerateDisplayDevices();
+  std::memset(&GraphicSettings, 0, sizeof GraphicSettings);
+  CurrentDeviceRow = 0;
+  HWND graphics = Create(IDD_GRAPHIC_SETTINGS, nullptr, GraphicSettingsDialogProc);
+  ASSERT_NE(nullptr, graphics);
+  HWND status = GetDlgItem(graphics, IDC_GRAPHIC_TEST_STATUS);
+  auto text = [](UINT id) {
+    wchar_t loaded[256] = {};
+    LoadInterfaceString(ProgramInstance, id, loaded, 256);
+    return std::wstring(loaded);
+  };
+  std::vector<std::wstring> statuses = {text(IDS_GRAPHICS_TEST_CONFIRMED),
+                                        text(IDS_GRAPHICS_TEST_NOT_CONFIRMED)};
+  int texts = 0;
+  for (UINT id = IDS_GRAPHICS_TEST_FIRST; id < IDS_INPUT_TEST_FIRST; ++id) {
+    std::wstring shown = text(id);
+    if (shown.empty()) continue;
+    ++texts;
+    SetWindowTextW(status, shown.c_str());
+    EXPECT_EQ("", Unreadable(graphics)) << id;
+    if (id < IDS_GRAPHICS_TEST_STEP_PREPARING) continue;
+    wchar_t failed[512];
+    wsprintfW(failed, text(IDS_GRAPHICS_TEST_FAILED).c_str(), shown.c_str(), 0x88760000ul);
+    statuses.push_back(failed);
+  }
+  EXPECT_EQ(16, texts);
+  RECT room;
+  GetClientRect(status, &room);
+  HDC dc = GetDC(status);
+  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
+  for (const std::wstring& shown : statuses) {
+    RECT needed = {0, 0, room.right, 0};
+    DrawTextW(dc, shown.c_str(), -1, &needed, DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+    EXPECT_TRUE(needed.right <= room.right && needed.bottom <= room.bottom)
+        << Utf8(shown) << " needs " << needed.right << " x " << needed.bottom << " px, has "
+        << room.right << " x " << room.bottom;
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(status, dc);
+  DestroyWindow(graphics);
+}
+
 // The English windows, in the face this locale gives "MS Shell Dlg": every
 // control shows the English text and shows it whole (each line's extent in the
 // control's font within the control, a check box's box and a button's frame
@@ -246,10 +297,11 @@ TEST(ReadableTexts, TheEnglishWindowsShowTheirTextsWholeInTheKoreanOrder) {
       {IDD_LAUNCHER, LauncherDialogProc,
        {L"Graphic settings", L"Control settings", L"Exit", L"Choose the settings to change:"}},
       {IDD_GRAPHIC_SETTINGS, GraphicSettingsDialogProc,
-       {L"OK", L"Cancel", L"Choose the 3D device to use", L"",
+       {L"OK", L"Cancel", L"Test", L"Choose the 3D device to use", L"",
         L"Choose the screen resolution and color quality", L"", L"Choose the texture color quality",
         L"", L"Clear this box if the screen shows glitches", L"Use multiple textures",
-        L"Use compressed textures", L"Change the texture detail", L"Slider2", L"Low", L"High"}},
+        L"Use compressed textures", L"Change the texture detail", L"Slider2", L"Low", L"High",
+        L""}},
       {IDD_CONTROL_SETTINGS, ControlSettingsDialogProc,
        {L"OK", L"Cancel", L"Input device", L"", L"Force Feedback", L"Reset", L"Steer left", L"",
         L"", L"Calibrate", L"Steer right", L"", L"Accelerate", L"", L"", L"Calibrate", L"Brake",

@@ -52,6 +52,7 @@ const DWORD kPush = 0x50010000;        // WS_CHILD WS_VISIBLE WS_TABSTOP BS_PUSH
 const DWORD kDefPush = 0x50010001;     // ... BS_DEFPUSHBUTTON
 const DWORD kCheck = 0x50010003;       // WS_CHILD WS_VISIBLE WS_TABSTOP BS_AUTOCHECKBOX
 const DWORD kLabel = 0x50020000;       // WS_CHILD WS_VISIBLE WS_GROUP SS_LEFT
+const DWORD kStatus = 0x50020080;      // ... SS_NOPREFIX
 const DWORD kDropList = 0x50210003;    // WS_CHILD WS_VISIBLE WS_VSCROLL WS_TABSTOP CBS_DROPDOWNLIST
 const DWORD kQualityBar = 0x50010001;  // WS_CHILD WS_VISIBLE WS_TABSTOP TBS_HORZ TBS_AUTOTICKS
 const DWORD kCalibrationBar = 0x50010028;  // ... TBS_HORZ TBS_BOTH TBS_ENABLESELRANGE
@@ -86,6 +87,7 @@ const DialogRow kGraphicSettings{
     {
         {1, kButton, L"확인", 180, 5, 50, 14, kDefPush},
         {2, kButton, L"취소", 180, 25, 50, 14, kPush},
+        {1035, kButton, L"테스트", 180, 45, 50, 14, kPush},
         {-1, kStatic, L"사용하는 3D 디바이스를 선택합니다", 5, 5, 115, 10, kLabel},
         {1028, kComboBox, L"", 5, 15, 165, 70, kDropList},
         {-1, kStatic, L"화면의 해상도와 색 품질을 선택합니다", 5, 35, 120, 10, kLabel},
@@ -100,6 +102,7 @@ const DialogRow kGraphicSettings{
         {1034, kTrackbar, L"Slider2", 5, 145, 100, 20, kQualityBar},
         {-1, kStatic, L"저해상도", 7, 168, 28, 8, kLabel},
         {-1, kStatic, L"고해상도", 87, 168, 30, 8, kLabel},
+        {1036, kStatic, L"", 122, 135, 108, 44, kStatus},
     }};
 
 const DialogRow kControlSettings{
