@@ -515,14 +515,19 @@ void OnModeChange(HWND dialog, int id) {
 // that comes back under a new instance GUID takes back its own row instead. The
 // rows already listed, the selected one and everything the player has set
 // stay as they are.
-// Controllers the input test window added meanwhile are listed too.
+// Appends a row for every controller of the manager the list lacks (the
+// input test window refreshes the manager too).
+void ListAddedControllers(HWND dialog) {
+  int32_t listed = static_cast<int32_t>(ListMessage(dialog, IDC_CONTROL_DEVICE, CB_GETCOUNT)) - 1;
+  if (listed < 0) listed = 0;
+  for (int32_t j = listed; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
+}
+
 void ApplyDeviceChange(HWND dialog) {
   deviceChangePending = false;
   if (managerOwner != dialog || ControlManager == nullptr) return;
   ControlManager->RefreshControllers();
-  int32_t listed = static_cast<int32_t>(ListMessage(dialog, IDC_CONTROL_DEVICE, CB_GETCOUNT)) - 1;
-  if (listed < 0) listed = 0;
-  for (int32_t j = listed; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
+  ListAddedControllers(dialog);
 }
 
 BOOL OnDeviceChangeMessage(HWND dialog, WPARAM event) {
@@ -562,6 +567,7 @@ void StopControlTimer(HWND dialog) {
 // this dialog's).
 void ResumeAfterBorrow(HWND dialog) {
   if (deviceChangePending) ApplyDeviceChange(dialog);
+  if (ControlManager != nullptr) ListAddedControllers(dialog);
   ControlTimer = SetTimer(dialog, kControlTimerId, kControlTimerMilliseconds, nullptr);
   WatchKeysFromNow();
 }

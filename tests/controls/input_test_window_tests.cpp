@@ -123,14 +123,15 @@ TEST_F(InputTestWindowTest, TheKeyboardLightsTheFunctionOfAHeldKeyAndTakesEveryK
 }
 
 // The control dialog's timer stops while the test is open and runs again
-// after; the test window ticks meanwhile.
+// after; the test window ticks meanwhile. A controller plugged in meanwhile is
+// listed once the test closes.
 TEST_F(InputTestWindowTest, TheControlTimerStopsWhileTheTestIsOpen) {
   SetNoFileSettings();
   AddWheel("Velmora Wheel");
   TimerMessageCounter counter;
   HWND control = nullptr, test = nullptr;
   UINT_PTR timerDuring = 99, timerAfter = 0;
-  int controlTicksDuring = -1, testTicks = 0, controlTicksAfter = 0;
+  int controlTicksDuring = -1, testTicks = 0, controlTicksAfter = 0, rowsAfter = 0;
   std::vector<ModalStep> steps = {
       [&]() {
         control = FindOwnDialog(L"Velmora Key Setting");
@@ -143,6 +144,9 @@ TEST_F(InputTestWindowTest, TheControlTimerStopsWhileTheTestIsOpen) {
         test = FindOwnDialog(L"Velmora Input Test");
         if (test == nullptr) return false;
         timerDuring = ControlTimer;
+        AddGamepad("Velmora Pad");
+        SendMessageW(test, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+        SendMessageW(test, WM_TIMER, kInputTestDeviceChangeTimerId, 0);
         counter.Clear();
         return true;
       },
@@ -156,6 +160,7 @@ TEST_F(InputTestWindowTest, TheControlTimerStopsWhileTheTestIsOpen) {
       [&]() {
         if (FindOwnDialog(L"Velmora Input Test") != nullptr) return false;
         timerAfter = ControlTimer;
+        rowsAfter = RowCount(control, IDC_CONTROL_DEVICE);
         counter.Clear();
         return true;
       },
@@ -178,6 +183,7 @@ TEST_F(InputTestWindowTest, TheControlTimerStopsWhileTheTestIsOpen) {
   EXPECT_GT(testTicks, 0);
   EXPECT_EQ(kControlTimerId, timerAfter);
   EXPECT_GT(controlTicksAfter, 0);
+  EXPECT_EQ(3, rowsAfter);
 }
 
 }  // namespace
