@@ -134,7 +134,8 @@ shoot_all() {
 
   # The keyboard with its steering stored as Analog: the steering's calibrate
   # button is enabled. From OK, Tab passes Cancel, the device list, the reset
-  # button and the steering list (the greyed boxes are skipped) to reach it.
+  # and test buttons and the steering list (the greyed boxes are skipped) to
+  # reach it.
   keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'  # "キーボード" in code page 932
   printf 'VERSION=1\r\nDEVICE="%s"\r\nFORCEFEEDBACK=0\r\nLEFT=111,1,0,-1000\r\nRIGHT=112,1,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
     "$keyboard" >"$game/config/input.cfg"
@@ -142,7 +143,7 @@ shoot_all() {
   press_key "$launcher" space
   dialog=$(window "Velmora Key Setting")
   sleep 0.5
-  for _ in 1 2 3 4 5; do xdotool key --clearmodifiers Tab; sleep 0.1; done
+  for _ in 1 2 3 4 5 6; do xdotool key --clearmodifiers Tab; sleep 0.1; done
   xdotool key --clearmodifiers space
   calibration=$(window "Calibration")
   shoot "$calibration" "$out/calibration$suffix.png"
