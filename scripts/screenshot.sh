@@ -6,13 +6,14 @@
 #   screenshot.sh --all <velmora-config.exe> <dir>
 #       the four dialogs in Korean (ko_KR.UTF-8), saved to <dir>: launcher.png,
 #       graphic-settings.png (with Wine's devices), control-settings.png (the
-#       keyboard, first run) and calibration.png (reached with the keyboard, over
-#       an input.cfg that sets the steering to Analog); the graphics test at the
+#       keyboard, first run), input-test.png (its input test over the keyboard,
+#       X held: Accelerate lit) and calibration.png (reached with the keyboard,
+#       over an input.cfg that sets the steering to Analog); the graphics test at the
 #       screen's size and 32 bits (graphics-test.png, the whole screen) and the
 #       graphic settings with each status after it:
 #       graphic-settings-confirmed.png (Enter), graphic-settings-not-confirmed.png
 #       (no answer) and graphic-settings-failed.png (Wine's Direct3D set to draw
-#       nothing for that run); then the same eight in English (en_US.UTF-8), as
+#       nothing for that run); then the same nine in English (en_US.UTF-8), as
 #       launcher-en.png and so on.
 # The utility runs from a copy in a temporary game folder, so no settings file
 # is left behind. It runs on a private Xvfb display, or, with
@@ -108,7 +109,7 @@ fi
 # shoot_all SUFFIX: the four dialogs in the interface of $shot_locale, saved as
 # NAME$SUFFIX.png.
 shoot_all() {
-  local suffix=$1 launcher dialog calibration keyboard
+  local suffix=$1 launcher dialog calibration keyboard test
   rm -f "$game/config/input.cfg"
   start_utility
   launcher=$(window "Velmora Config")
@@ -130,6 +131,17 @@ shoot_all() {
   press_key "$launcher" space
   dialog=$(window "Velmora Key Setting")
   shoot "$dialog" "$out/control-settings$suffix.png"
+  # From OK, Tab passes Cancel, the device list and the reset button to
+  # "테스트". X (Accelerate in the keyboard preset) is held while it is taken.
+  press_key "$dialog" Tab
+  for _ in 1 2 3; do xdotool key --clearmodifiers Tab; sleep 0.1; done
+  xdotool key --clearmodifiers space
+  test=$(window "Velmora Input Test")
+  xdotool windowfocus --sync "$test" 2>/dev/null || xdotool windowfocus "$test"
+  xdotool keydown x
+  shoot "$test" "$out/input-test$suffix.png"
+  xdotool keyup x
+  close "$test" Escape
   close "$dialog" Escape
 
   # The keyboard with its steering stored as Analog: the steering's calibrate
