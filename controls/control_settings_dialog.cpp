@@ -8,6 +8,7 @@
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_file.h"
 #include "controls/input_rules.h"
+#include "controls/input_test_window.h"
 #include "program/cp932_text.h"
 #include "program/dialog_font.h"
 #include "program/program_directory.h"
@@ -42,9 +43,11 @@ bool selectedStateRead;
 // latest poll, or a poll has failed since; the next poll that reads the
 // controller resets them again.
 bool watchesNeedReadState;
-// A device change that came while the calibration dialog had the manager
-// borrowed; it is applied when that dialog closes.
+// A device change that came while the calibration dialog or the input test
+// had the manager borrowed; it is applied when that window closes.
 bool deviceChangePending;
+// The input test window is open over this dialog and reads the manager.
+bool inputTestOpen;
 
 // The ten function lists, in FunctionComboIds order, with their own window
 // procedure (put back when the dialog closes) and their labels: a list's label
@@ -310,6 +313,7 @@ BOOL OnInitDialog(HWND dialog) {
   DetectionTarget = 0;
   ControlTimer = 0;
   deviceChangePending = false;
+  inputTestOpen = false;
   dialogActive = inMenuLoop = inMoveLoop = loneAltDown = false;
   if (!CreateManager(dialog)) {
     EndDialog(dialog, -1);
@@ -511,12 +515,19 @@ void OnModeChange(HWND dialog, int id) {
 // that comes back under a new instance GUID takes back its own row instead. The
 // rows already listed, the selected one and everything the player has set
 // stay as they are.
+// Appends a row for every controller of the manager the list lacks (the
+// input test window refreshes the manager too).
+void ListAddedControllers(HWND dialog) {
+  int32_t listed = static_cast<int32_t>(ListMessage(dialog, IDC_CONTROL_DEVICE, CB_GETCOUNT)) - 1;
+  if (listed < 0) listed = 0;
+  for (int32_t j = listed; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
+}
+
 void ApplyDeviceChange(HWND dialog) {
   deviceChangePending = false;
   if (managerOwner != dialog || ControlManager == nullptr) return;
-  int32_t listed = ControlManager->joystickCount;
   ControlManager->RefreshControllers();
-  for (int32_t j = listed; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
+  ListAddedControllers(dialog);
 }
 
 BOOL OnDeviceChangeMessage(HWND dialog, WPARAM event) {
@@ -532,8 +543,9 @@ BOOL OnDeviceChangeMessage(HWND dialog, WPARAM event) {
 
 void OnDeviceChangeTimer(HWND dialog) {
   KillTimer(dialog, kDeviceChangeTimerId);
-  // The calibration dialog reads the manager; its controllers change after it.
-  if (CalibrationState.calibrationManager != nullptr) {
+  // The calibration dialog or the input test reads the manager; its
+  // controllers change after it.
+  if (CalibrationState.calibrationManager != nullptr || inputTestOpen) {
     deviceChangePending = true;
     return;
   }
@@ -543,16 +555,51 @@ void OnDeviceChangeTimer(HWND dialog) {
 // No detection may run while the calibration dialog polls the same manager, so
 // this dialog's timer is stopped for the whole calibration and started again
 // whatever its result.
-void OnCalibrate(HWND dialog, int buttonId) {
+void StopControlTimer(HWND dialog) {
   if (ControlTimer != 0) {
     KillTimer(dialog, ControlTimer);
     ControlTimer = 0;
   }
-  CalibrateFunction(dialog, buttonId);
+}
+
+// After a window that borrowed the manager: the device changes it held back,
+// the timer again, and a new key watch (keys pressed into that window are not
+// this dialog's).
+void ResumeAfterBorrow(HWND dialog) {
   if (deviceChangePending) ApplyDeviceChange(dialog);
+  if (ControlManager != nullptr) ListAddedControllers(dialog);
   ControlTimer = SetTimer(dialog, kControlTimerId, kControlTimerMilliseconds, nullptr);
-  // Keys pressed into the calibration dialog are not this dialog's.
   WatchKeysFromNow();
+}
+
+void OnCalibrate(HWND dialog, int buttonId) {
+  StopControlTimer(dialog);
+  CalibrateFunction(dialog, buttonId);
+  ResumeAfterBorrow(dialog);
+}
+
+// The input test shows the device, rows, modes and pairs as this dialog holds
+// them now, and hands nothing back.
+void OnInputTest(HWND dialog) {
+  if (ControlManager == nullptr) return;
+  InputTestSetup setup;
+  setup.manager = ControlManager;
+  setup.deviceRow = SelectedDeviceRow;
+  for (int p = 0; p < kFunctionCount; ++p) setup.rows[p] = ListSelection(dialog, FunctionComboIds[p]);
+  for (int i = 0; i < kModeListCount; ++i) {
+    setup.modes[i] = ListSelection(dialog, AxisModeComboIds[i].modeListId);
+  }
+  const AnalogFunctionSetting* groups[kAnalogFunctionCount] = {
+      &ControlSettings.left, &ControlSettings.right, &ControlSettings.accele,
+      &ControlSettings.brake};
+  for (int g = 0; g < kAnalogFunctionCount; ++g) {
+    setup.pairs[g] = {groups[g]->calibMin, groups[g]->calibMax};
+  }
+  StopControlTimer(dialog);
+  inputTestOpen = true;
+  RunInputTest(dialog, setup);
+  inputTestOpen = false;
+  ResumeAfterBorrow(dialog);
 }
 
 BOOL OnCommand(HWND dialog, int id, WORD notification) {
@@ -579,6 +626,9 @@ BOOL OnCommand(HWND dialog, int id, WORD notification) {
     case IDC_CONTROL_CALIBRATE_ACCELE:
     case IDC_CONTROL_CALIBRATE_BRAKE:
       OnCalibrate(dialog, id);
+      return TRUE;
+    case IDC_CONTROL_TEST:
+      if (notification == BN_CLICKED) OnInputTest(dialog);
       return TRUE;
     default:
       if (IsFunctionList(id)) {

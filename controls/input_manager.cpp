@@ -195,6 +195,7 @@ bool SetUpJoystick(IDirectInput7A* input, HWND owner, const DIDEVICEINSTANCEA& i
                        ? static_cast<int32_t>((out.caps.dwDevType >> 8) & 0xFF)
                        : 0;
   record.buttonCount = static_cast<int32_t>(out.caps.dwButtons);
+  record.povCount = static_cast<int32_t>(out.caps.dwPOVs);
   record.guidInstance = instance.guidInstance;
   record.guidProduct = instance.guidProduct;
 

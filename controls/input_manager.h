@@ -45,6 +45,7 @@ struct JoystickRecord {
   int32_t subtype;         // DIDEVTYPEJOYSTICK_* when a joystick, else 0
   uint32_t axisMask;       // bit k: axis at DIJOYSTATE offset 4k got its range
   int32_t buttonCount;     // dwButtons as reported, not limited to 32
+  int32_t povCount;        // dwPOVs as reported: its point-of-view hats
   GUID guidInstance;       // tells a controller that comes back from a new one
   GUID guidProduct;        // with the name, knows one that comes back under a new instance
 };

@@ -196,3 +196,70 @@ void FindSharedInputs(const int32_t* rows, bool keyRows, bool* shared) {
     }
   }
 }
+
+int32_t CalibratedPercent(int32_t value, const CalibrationPair& pair) {
+  int64_t span = static_cast<int64_t>(pair.calibMax) - pair.calibMin;
+  if (span == 0) return 0;
+  int64_t percent = (static_cast<int64_t>(value) - pair.calibMin) * 100 / span;
+  if (percent < 0) return 0;
+  if (percent > 100) return 100;
+  return static_cast<int32_t>(percent);
+}
+
+FunctionValue KeyFunctionValue(int32_t row, const uint8_t* keys) {
+  if (row <= 0 || row >= kKeyNameRows) return {false, 0};
+  return {false, Down(keys, KeyNameTable[row].code & 0xFF) ? 1 : 0};
+}
+
+namespace {
+
+bool SteeringFunction(int function) {
+  return function == kLeftFunction || function == kRightFunction;
+}
+
+// Whether a steering function on a whole axis takes the positive side.
+bool SteersPositive(int function, const CalibrationPair& pair) {
+  if (pair.calibMax != pair.calibMin) return pair.calibMax > pair.calibMin;
+  return function == kRightFunction;
+}
+
+bool ControllerInputPressed(int function, int32_t row, const CalibrationPair& pair,
+                            const ControllerReading& reading) {
+  if (row >= kFirstButtonRow && row < kJoystickInputRows) {
+    return reading.buttons[row - kFirstButtonRow] != 0;
+  }
+  if (!IsAxisInputRow(row)) return false;
+  int32_t value = reading.axes[AxisOfInputRow(row)];
+  switch (PartOfInputRow(row)) {
+    case kNegativeHalf:
+      return value < -kPressThreshold;
+    case kPositiveHalf:
+      return value > kPressThreshold;
+    default:
+      if (SteeringFunction(function)) {
+        return SteersPositive(function, pair) ? value > kPressThreshold : value < -kPressThreshold;
+      }
+      return value > kPressThreshold || value < -kPressThreshold;
+  }
+}
+
+}  // namespace
+
+FunctionValue ControllerFunctionValue(int function, int32_t row, int32_t mode,
+                                      const CalibrationPair& pair,
+                                      const ControllerReading& reading) {
+  bool analog = function >= 0 && function < kAnalogFunctionCount && mode == 1;
+  if (analog && !(row >= kFirstButtonRow && row < kJoystickInputRows)) {
+    if (!IsAxisInputRow(row)) return {true, 0};
+    return {true, CalibratedPercent(reading.axes[AxisOfInputRow(row)], pair)};
+  }
+  return {false, ControllerInputPressed(function, row, pair, reading) ? 1 : 0};
+}
+
+bool TriggersShareAxis(int32_t acceleRow, int32_t brakeRow) {
+  if (!IsAxisInputRow(acceleRow) || !IsAxisInputRow(brakeRow)) return false;
+  if (AxisOfInputRow(acceleRow) != AxisOfInputRow(brakeRow)) return false;
+  int accelePart = PartOfInputRow(acceleRow);
+  int brakePart = PartOfInputRow(brakeRow);
+  return accelePart != kWholeAxis && brakePart != kWholeAxis && accelePart != brakePart;
+}

@@ -78,4 +78,62 @@ bool InputsShared(int first, int32_t firstRow, int second, int32_t secondRow, bo
 // function's, for rows[p] in FunctionComboIds order.
 void FindSharedInputs(const int32_t* rows, bool keyRows, bool* shared);
 
+// ---- What the game reads of a function, as the input test shows it ---------
+
+// Positions of the accelerator and the brake in FunctionComboIds order; the
+// four functions from LEFT to BRAKE are the ones with a mode and a pair.
+constexpr int kAcceleFunction = 2;
+constexpr int kBrakeFunction = 3;
+constexpr int kAnalogFunctionCount = 4;
+
+// How far from the centre (axis units) a half or a whole axis must be for a
+// digital function to count it as pressed. Strictly greater.
+constexpr int32_t kPressThreshold = 500;
+
+// A controller's inputs as one read found them: the axes in JoystickAxisValue
+// order and the first 32 buttons (down while not 0).
+struct ControllerReading {
+  int32_t axes[kJoystickAxisCount];
+  uint8_t buttons[kJoystickButtonRows];
+};
+
+// A calibrated pair: calibMin is 0 % of the travel, calibMax 100 %.
+struct CalibrationPair {
+  int32_t calibMin;
+  int32_t calibMax;
+};
+
+// Where `value` lies from calibMin toward calibMax, in percent, clamped to
+// 0..100 (the pair may run either way); 0 for a pair with equal ends.
+int32_t CalibratedPercent(int32_t value, const CalibrationPair& pair);
+
+// What a function shows: a percentage (0..100) or ON/OFF (value 1 or 0).
+struct FunctionValue {
+  bool percent;
+  int32_t value;
+};
+
+// The value of a function bound to KeyNameTable row `row`, with the
+// keyboard's state `keys`: ON while its key is down (every function is
+// digital on the keyboard). Row 0, no selection and rows outside the table are OFF.
+FunctionValue KeyFunctionValue(int32_t row, const uint8_t* keys);
+// The value of the function at `function` (FunctionComboIds order) bound to
+// JoystickInputTable row
+// `row`, in mode `mode` (AxisMode row), with `pair`, as `reading` finds the
+// controller. LEFT to BRAKE in "Analog" on an axis row show where the whole
+// axis lies between the pair's ends; on row 0 or no selection 0 %; on a
+// button row ON/OFF. Every other function is ON for a button down, a half
+// beyond the threshold toward its side, a whole axis beyond it either way,
+// but for steering only toward its own side (from calibMin toward calibMax;
+// with equal ends LEFT's is the negative one, RIGHT's the positive), so that
+// left and right on one axis never light together. Row 0 is OFF.
+FunctionValue ControllerFunctionValue(int function, int32_t row, int32_t mode,
+                                      const CalibrationPair& pair,
+                                      const ControllerReading& reading);
+
+// Whether the accelerator and the brake are the two halves of one axis (a
+// pad's two triggers as DirectInput gives them): pressed together they
+// cancel out.
+bool TriggersShareAxis(int32_t acceleRow, int32_t brakeRow);
+
 #endif

@@ -5,33 +5,6 @@
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
-/* Texts no template holds, in a STRINGTABLE under each language. The tests before
-   the game own 64 ids each (four whole string blocks), so each adds its texts
-   beside the others without renumbering: 2000-2063 the graphics test,
-   2064-2127 the input test window, 2128-2191 the force-feedback test. */
-#define IDS_GRAPHICS_TEST_FIRST 2000
-/* Over the test scene; the countdown and the textures line take %d. */
-#define IDS_GRAPHICS_TEST_PROMPT 2000
-#define IDS_GRAPHICS_TEST_COUNTDOWN 2001
-#define IDS_GRAPHICS_TEST_TEXTURES 2002
-#define IDS_GRAPHICS_TEST_TWO_STAGES 2003
-#define IDS_GRAPHICS_TEST_TWO_STAGES_MISSING 2004
-#define IDS_GRAPHICS_TEST_COMPRESSED 2005
-#define IDS_GRAPHICS_TEST_COMPRESSED_MISSING 2006
-/* The status after a test; the failure takes the step (%s) and its code. */
-#define IDS_GRAPHICS_TEST_CONFIRMED 2016
-#define IDS_GRAPHICS_TEST_NOT_CONFIRMED 2017
-#define IDS_GRAPHICS_TEST_FAILED 2018
-/* The failed steps, in the order of the test's steps. */
-#define IDS_GRAPHICS_TEST_STEP_PREPARING 2032
-#define IDS_GRAPHICS_TEST_STEP_DISPLAY_MODE 2033
-#define IDS_GRAPHICS_TEST_STEP_SCREEN 2034
-#define IDS_GRAPHICS_TEST_STEP_DEVICE 2035
-#define IDS_GRAPHICS_TEST_STEP_TEXTURES 2036
-#define IDS_GRAPHICS_TEST_STEP_DRAWING 2037
-#define IDS_INPUT_TEST_FIRST 2064
-#define IDS_FORCE_FEEDBACK_TEST_FIRST 2128
-
 #endif
 
 /* Dialog templates and the icon group. */
@@ -40,6 +13,7 @@
 #define IDI_VELMORA 104
 #define IDD_GRAPHIC_SETTINGS 105
 #define IDD_LAUNCHER 106
+#define IDD_INPUT_TEST 107
 
 /* Launcher (106). */
 #define IDC_LAUNCHER_GRAPHICS 1021
@@ -75,6 +49,29 @@
 #define IDC_CONTROL_CALIBRATE_LEFT 1021
 #define IDC_CONTROL_CALIBRATE_BRAKE 1022
 #define IDC_CONTROL_CALIBRATE_ACCELE 1023
+#define IDC_CONTROL_TEST 1037
+
+/* Input test (107). Function k (FunctionComboIds order) shows its value in
+   1060 + k, its label in 1110 + k, its input in 1120 + k and, for LEFT to BRAKE,
+   its bar in 1130 + k; axis a (0-7) its value in 1070 + a, its name in 1140 + a
+   and its bar in 1150 + a; hat p (0-3) its value in 1078 + p and its label in
+   1158 + p; button i (0-31) its box in 1162 + i. 1084 and 1085 are kept for
+   the force-feedback test. */
+#define IDC_INPUT_TEST_FUNCTION_VALUE 1060
+#define IDC_INPUT_TEST_AXIS_VALUE 1070
+#define IDC_INPUT_TEST_POV_VALUE 1078
+#define IDC_INPUT_TEST_BUTTONS_DOWN 1082
+#define IDC_INPUT_TEST_NOTES 1083
+#define IDC_INPUT_TEST_FUNCTION_LABEL 1110
+#define IDC_INPUT_TEST_FUNCTION_INPUT 1120
+#define IDC_INPUT_TEST_FUNCTION_BAR 1130
+#define IDC_INPUT_TEST_AXIS_NAME 1140
+#define IDC_INPUT_TEST_AXIS_BAR 1150
+#define IDC_INPUT_TEST_POV_LABEL 1158
+#define IDC_INPUT_TEST_BUTTON_BOX 1162
+#define IDC_INPUT_TEST_FUNCTIONS_HEADING 1194
+#define IDC_INPUT_TEST_INPUTS_HEADING 1195
+#define IDC_INPUT_TEST_BUTTONS_LABEL 1196
 
 /* Calibration (103). */
 #define IDC_CALIBRATION_RESET 1019
@@ -107,6 +104,9 @@
 #define IDS_GRAPHICS_TEST_STEP_TEXTURES 2036
 #define IDS_GRAPHICS_TEST_STEP_DRAWING 2037
 #define IDS_INPUT_TEST_FIRST 2064
+/* The input test's notes, one line each. */
+#define IDS_INPUT_TEST_TRIGGERS_NOTE 2064
+#define IDS_INPUT_TEST_NOT_CONNECTED_NOTE 2065
 #define IDS_FORCE_FEEDBACK_TEST_FIRST 2128
 
 #endif

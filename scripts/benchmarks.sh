@@ -10,7 +10,7 @@
 #     (the re-enumeration after a device change) with the fakes and with the
 #     system's DirectInput, in microseconds;
 #   - tick_benchmark: one 16 ms tick of the control and calibration dialogs,
-#     also with the selected controller pulled out;
+#     also with the selected controller pulled out, and of the input test;
 #   - report: velmora-config.exe /report, against the catalogue alone
 #     (report-timing.sh);
 #   - startup: the utility started to its launcher shown, against a bare dialog

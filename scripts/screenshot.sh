@@ -6,13 +6,14 @@
 #   screenshot.sh --all <velmora-config.exe> <dir>
 #       the four dialogs in Korean (ko_KR.UTF-8), saved to <dir>: launcher.png,
 #       graphic-settings.png (with Wine's devices), control-settings.png (the
-#       keyboard, first run) and calibration.png (reached with the keyboard, over
-#       an input.cfg that sets the steering to Analog); the graphics test at the
+#       keyboard, first run), input-test.png (its input test over the keyboard,
+#       X held: Accelerate lit) and calibration.png (reached with the keyboard,
+#       over an input.cfg that sets the steering to Analog); the graphics test at the
 #       screen's size and 32 bits (graphics-test.png, the whole screen) and the
 #       graphic settings with each status after it:
 #       graphic-settings-confirmed.png (Enter), graphic-settings-not-confirmed.png
 #       (Escape) and graphic-settings-failed.png (Wine's Direct3D set to draw
-#       nothing for that run); then the same eight in English (en_US.UTF-8), as
+#       nothing for that run); then the same nine in English (en_US.UTF-8), as
 #       launcher-en.png and so on.
 # The utility runs from a copy in a temporary game folder, so no settings file
 # is left behind. It runs on a private Xvfb display, or, with
@@ -108,7 +109,7 @@ fi
 # shoot_all SUFFIX: the four dialogs in the interface of $shot_locale, saved as
 # NAME$SUFFIX.png.
 shoot_all() {
-  local suffix=$1 launcher dialog calibration keyboard
+  local suffix=$1 launcher dialog calibration keyboard test
   rm -f "$game/config/input.cfg"
   start_utility
   launcher=$(window "Velmora Config")
@@ -130,11 +131,23 @@ shoot_all() {
   press_key "$launcher" space
   dialog=$(window "Velmora Key Setting")
   shoot "$dialog" "$out/control-settings$suffix.png"
+  # From OK, Tab passes Cancel, the device list and the reset button to
+  # "테스트". X (Accelerate in the keyboard preset) is held while it is taken.
+  press_key "$dialog" Tab
+  for _ in 1 2 3; do xdotool key --clearmodifiers Tab; sleep 0.1; done
+  xdotool key --clearmodifiers space
+  test=$(window "Velmora Input Test")
+  xdotool windowfocus --sync "$test" 2>/dev/null || xdotool windowfocus "$test"
+  xdotool keydown x
+  shoot "$test" "$out/input-test$suffix.png"
+  xdotool keyup x
+  close "$test" Escape
   close "$dialog" Escape
 
   # The keyboard with its steering stored as Analog: the steering's calibrate
   # button is enabled. From OK, Tab passes Cancel, the device list, the reset
-  # button and the steering list (the greyed boxes are skipped) to reach it.
+  # and test buttons and the steering list (the greyed boxes are skipped) to
+  # reach it.
   keyboard=$'\x83\x4c\x81\x5b\x83\x7b\x81\x5b\x83\x68'  # "キーボード" in code page 932
   printf 'VERSION=1\r\nDEVICE="%s"\r\nFORCEFEEDBACK=0\r\nLEFT=111,1,0,-1000\r\nRIGHT=112,1,0,1000\r\nACCELE=45,0,0,-1000\r\nBRAKE=44,0,0,1000\r\nSHIFTUP=114\r\nSHIFTDOWN=109\r\nSIDEBRAKE=46\r\nLIGHT=32\r\nVIEWUP=30\r\nVIEWDOWN=31\r\n' \
     "$keyboard" >"$game/config/input.cfg"
@@ -142,7 +155,7 @@ shoot_all() {
   press_key "$launcher" space
   dialog=$(window "Velmora Key Setting")
   sleep 0.5
-  for _ in 1 2 3 4 5; do xdotool key --clearmodifiers Tab; sleep 0.1; done
+  for _ in 1 2 3 4 5 6; do xdotool key --clearmodifiers Tab; sleep 0.1; done
   xdotool key --clearmodifiers space
   calibration=$(window "Calibration")
   shoot "$calibration" "$out/calibration$suffix.png"

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "controls/calibration_dialog.h"
+#include "controls/input_test_window.h"
 #include "controls/control_settings_dialog.h"
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
@@ -165,6 +166,20 @@ TEST(AllocationCountTest, TicksAllocateNothing) {
   long calibrationTicks = StopCounting();
   EXPECT_EQ(0, calibrationTicks) << "allocations in 300 calibration ticks";
   DestroyWindow(calibration);
+
+  // The input test over the wheel: at rest, then every axis and button moving.
+  InputTestSetup setup = {ControlManager, 1, {1, 2, 4, 5, 32, 33, 26, 29, 27, 28}, {1, 1, 1}, {}};
+  HWND test = CreateDialogParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_INPUT_TEST), control,
+                                 InputTestDialogProc, reinterpret_cast<LPARAM>(&setup));
+  ASSERT_NE(nullptr, test);
+  std::memset(&wheel.state, 0, sizeof wheel.state);
+  StartCounting();
+  for (int tick = 0; tick < 600; ++tick) {
+    if (tick >= 300) MoveWheel(wheel.state, tick);
+    SendMessageW(test, WM_TIMER, kInputTestTimerId, 0);
+  }
+  EXPECT_EQ(0, StopCounting()) << "allocations in 600 input test ticks";
+  DestroyWindow(test);
 
   // The keyboard row, in front with a list focused: every other tick a key
   // goes down and binds.

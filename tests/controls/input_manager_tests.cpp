@@ -297,6 +297,7 @@ TEST_F(InputManagerTest, RecordFromCapabilities) {
     j.devType = c.devType;
     j.capsFlags = c.flags;
     j.buttons = c.buttons;
+    j.povs = 3;
     InputManager m;
     ASSERT_TRUE(Initialize(m)) << c.name;
     ASSERT_EQ(1, m.joystickCount) << c.name;
@@ -306,6 +307,7 @@ TEST_F(InputManagerTest, RecordFromCapabilities) {
     EXPECT_EQ(c.attached, r.attached) << c.name;
     EXPECT_EQ(c.forceFeedback, r.forceFeedback) << c.name;
     EXPECT_EQ(static_cast<int32_t>(c.buttons), r.buttonCount) << c.name;
+    EXPECT_EQ(3, r.povCount) << c.name;
   }
 }
 

@@ -26,4 +26,56 @@ TEST(InputsSharedTest, SameRowWholeAxisAndHalvesByTheRule) {
                                                                        << c[2] << ":" << c[3];
 }
 
+// What the input test shows of a function, as the game will read it.
+TEST(FunctionValueTest, PercentagesAndOnOffByTheRule) {
+  // {calibMin, calibMax, value, percent}: both directions, clamping, equal ends.
+  const int percents[][4] = {{0, 1000, 600, 60},   {0, -1000, -600, 60}, {0, -1000, 300, 0},
+                             {-1000, 1000, 0, 50}, {0, 1000, 1000, 100}, {12, -980, -2000, 100},
+                             {500, 500, 900, 0},   {1000, 0, 250, 75}};
+  for (const auto& c : percents)
+    EXPECT_EQ(c[3], CalibratedPercent(c[2], {c[0], c[1]})) << c[0] << ".." << c[1] << " @" << c[2];
+
+  uint8_t keys[kKeyCodeCount] = {};
+  keys[87] = 0x80;  // F11, row 84
+  EXPECT_EQ(1, KeyFunctionValue(84, keys).value);
+  EXPECT_EQ(0, KeyFunctionValue(87, keys).value);  // row 87 is no code 87
+  EXPECT_EQ(0, KeyFunctionValue(0, keys).value);
+  EXPECT_EQ(0, KeyFunctionValue(-1, keys).value);
+
+  // Axes X -800, Y 0, Z 501, Rx -501; button 1 down.
+  ControllerReading r = {{-800, 0, 501, -501}, {0x80}};
+  constexpr int L = 0, R = 1, A = 2, B = 3, V = 8;
+  const CalibrationPair toNeg = {0, -1000}, toPos = {0, 1000}, equal = {0, 0};
+  struct Case {
+    int function;
+    int32_t row, mode;
+    CalibrationPair pair;
+    bool percent;
+    int32_t value;
+  } cases[] = {
+      {V, 25, 0, toPos, false, 1},  {V, 26, 0, toPos, false, 0},  // buttons
+      {V, 1, 0, toPos, false, 1},   {V, 2, 0, toPos, false, 0},   // X's halves
+      {V, 8, 0, toPos, false, 1},   {V, 10, 0, toPos, false, 1},  // Z's, Rx's: beyond 500
+      {V, 6, 0, toPos, false, 0},   {V, 3, 0, toPos, false, 1},   // whole axes
+      {V, 0, 0, toPos, false, 0},   {L, 3, 0, toNeg, false, 1},   // row 0; steering's side
+      {R, 3, 0, toPos, false, 0},   {L, 3, 0, equal, false, 1},   {R, 3, 0, equal, false, 0},
+      {A, 9, 1, {-1000, 1000}, true, 75}, {A, 7, 1, toPos, true, 50},  // the whole axis behind
+      {B, 25, 1, toPos, false, 1},  {B, 0, 1, toPos, true, 0},    // button row, row 0
+      {B, -1, 1, toPos, true, 0},   {A, 9, 1, {500, 500}, true, 0},
+      {L, 3, 1, toNeg, true, 80},   {V, 3, 1, toNeg, false, 1},   // only LEFT..BRAKE analog
+  };
+  for (const Case& c : cases) {
+    FunctionValue v = ControllerFunctionValue(c.function, c.row, c.mode, c.pair, r);
+    EXPECT_EQ(c.percent, v.percent) << c.function << ":" << c.row;
+    EXPECT_EQ(c.value, v.value) << c.function << ":" << c.row;
+  }
+  // Triggers: two halves of one axis, not the same half, a whole axis or two axes.
+  EXPECT_TRUE(TriggersShareAxis(7, 8));
+  EXPECT_TRUE(TriggersShareAxis(8, 7));
+  EXPECT_FALSE(TriggersShareAxis(7, 7));
+  EXPECT_FALSE(TriggersShareAxis(9, 8));
+  EXPECT_FALSE(TriggersShareAxis(4, 8));
+  EXPECT_FALSE(TriggersShareAxis(25, 26));
+}
+
 }  // namespace

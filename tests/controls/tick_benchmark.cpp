@@ -10,7 +10,10 @@
 //  5. control dialog on the keyboard row, in front with a list focused, no key
 //     moving: one read of the keyboard's kept events;
 //  6. the same, a key going down or up every tick, each press binding another
-//     row (the most a keyboard tick does).
+//     row (the most a keyboard tick does);
+//  7. the input test window over the wheel at rest: poll and compares;
+//  8. the same with every axis and a button moving every tick: every value,
+//     bar and button box shown anew (the most its tick does).
 // Usage: tick_benchmark [ticks]
 #include <windows.h>
 
@@ -21,6 +24,7 @@
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
+#include "controls/input_test_window.h"
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/fakes/fake_dinput.h"
@@ -46,6 +50,15 @@ void Swing(DIJOYSTATE& state, long tick) {
 
 void Sweep(DIJOYSTATE& state, long tick) {
   state.lX = static_cast<LONG>(tick % 2001) - 1000;
+}
+
+// Every axis at another value and another button down on every tick.
+void MoveAll(DIJOYSTATE& state, long tick) {
+  std::memset(&state, 0, sizeof state);
+  LONG* axes[] = {&state.lX, &state.lY, &state.lZ, &state.lRx, &state.lRy, &state.lRz,
+                  &state.rglSlider[0], &state.rglSlider[1]};
+  for (int a = 0; a < 8; ++a) *axes[a] = static_cast<LONG>((tick * 37 + a * 250) % 2001) - 1000;
+  state.rgbButtons[tick % 12] = 0x80;
 }
 
 double MeanMicroseconds(HWND window, FakeJoystick& wheel, Move move, long ticks,
@@ -150,6 +163,20 @@ int main(int argc, char** argv) {
   Report("calibration dialog, whole axis sweeping", ticks,
          MeanMicroseconds(calibration, wheel, Sweep, ticks, nullptr));
   DestroyWindow(calibration);
+
+  InputTestSetup setup = {ControlManager, 1, {1, 2, 4, 5, 32, 33, 26, 29, 27, 28}, {1, 1, 1},
+                          {{0, -1000}, {0, 1000}, {0, -1000}, {0, 1000}}};
+  HWND test = CreateDialogParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_INPUT_TEST), control,
+                                 InputTestDialogProc, reinterpret_cast<LPARAM>(&setup));
+  if (test == nullptr) {
+    std::printf("the input test window did not open\n");
+    return 1;
+  }
+  ShowWindow(test, SW_SHOW);
+  Report("input test, wheel at rest", ticks, MeanMicroseconds(test, wheel, Rest, ticks, nullptr));
+  Report("input test, every axis and a button moving", ticks,
+         MeanMicroseconds(test, wheel, MoveAll, ticks, nullptr));
+  DestroyWindow(test);
 
   SendDlgItemMessageW(control, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0, 0);
   SendMessageW(control, WM_COMMAND, MAKEWPARAM(IDC_CONTROL_DEVICE, CBN_SELCHANGE),

@@ -7,7 +7,10 @@
 #  (c) a file, Cancel: the file as it was;
 #  (d) no file, keys pressed into the function lists through Wine's real
 #      DirectInput keyboard, OK: the rows of letters tapped shorter than a tick
-#      and of a lone Alt; nothing of the window menu and a move by keys.
+#      and of a lone Alt; nothing of the window menu and a move by keys;
+#  (e) no file, the input test opened with "테스트" ("Test"): a real key held
+#      lights its function; Escape closes it, and OK then writes the keyboard
+#      preset, as without the test.
 # Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
@@ -84,14 +87,53 @@ echo "PASS (c): Cancel left input.cfg byte for byte"
 
 # (d) Keys pressed into the lists through Wine's DirectInput keyboard (the
 # window has the X input focus from press_key). From OK, Tab passes Cancel, the
-# device list and "리셋" to LEFT, then RIGHT, ACCELE, BRAKE, SHIFTDOWN. Q and W
+# device list, "리셋" and "테스트" to LEFT, then RIGHT, ACCELE, BRAKE, SHIFTDOWN. Q and W
 # each held 2 ms, shorter than a tick (16, 17); a lone Alt (LMENU, 56); in BRAKE
 # Alt+Space opens the window menu, M a move by keys, Down, Down and Enter move
 # the window: BRAKE keeps Z; then E, held 2 ms (18): the watch runs again.
 rm -f "$input"
-run_controls Tab Tab Tab Tab "--delay 4 q" Tab "--delay 4 w" Tab "--delay 4 Alt_L" Tab alt+space \
+run_controls Tab Tab Tab Tab Tab "--delay 4 q" Tab "--delay 4 w" Tab "--delay 4 Alt_L" Tab alt+space \
   m Down Down Return Tab "--delay 4 e" Return
 first_run_input_cfg | sed -e 's/^LEFT=111,/LEFT=16,/' -e 's/^RIGHT=112,/RIGHT=17,/' \
   -e 's/^ACCELE=45,/ACCELE=56,/' -e 's/^SHIFTDOWN=109/SHIFTDOWN=18/' >"$work/pressed.cfg"
 same_bytes "$work/pressed.cfg" "$input" "(d) input.cfg does not hold the tapped keys' rows alone"
 echo "PASS (d): taps shorter than a tick and a lone Alt bound; the window menu and a move bound nothing"
+
+# (e) The input test over the keyboard: from OK, Tab passes Cancel, the device
+# list and "리셋" to "테스트"; Space opens it. X (ACCELE in the keyboard preset)
+# held through Wine's DirectInput keyboard turns a value to "ON", as Wine's
+# text channel shows it drawn. Escape closes the test; Tab to LEFT and Return
+# (OK) write the keyboard preset: the test changed nothing.
+rm -f "$input"
+WINEDEBUG=trace+text start_utility
+launcher=$(wait_for_window "Velmora Config" 60) || fail "(e) the launcher did not appear"
+press_key "$launcher" Tab
+press_key "$launcher" space
+controls=$(wait_for_window "Velmora Key Setting" 30) || fail "(e) the control dialog did not appear"
+sleep 0.5
+press_key "$controls" Tab
+xdotool key Tab Tab Tab space
+tested=$(wait_for_window "Velmora Input Test" 20) || fail "(e) the input test did not open"
+xdotool windowfocus --sync "$tested" 2>/dev/null || xdotool windowfocus "$tested"
+sleep 0.5
+before=$(wc -l <"$errors")
+xdotool keydown x
+sleep 0.5
+lit=$(tail -n +"$before" "$errors" | grep -ac 'trace:text:DrawTextExW L"ON"')
+xdotool keyup x
+[ "$lit" -ge 1 ] || fail "(e) X held lit no function"
+press_key "$tested" Escape
+for i in $(seq 1 50); do
+  xdotool search --onlyvisible --name '^Velmora Input Test$' >/dev/null 2>&1 || break
+  sleep 0.2
+done
+xdotool search --onlyvisible --name '^Velmora Input Test$' >/dev/null 2>&1 &&
+  fail "(e) Escape left the input test open"
+press_key "$controls" Tab
+xdotool key Return
+gone "$controls" 20 || fail "(e) the control dialog stayed open after OK"
+launcher=$(wait_for_window "Velmora Config" 20) || fail "(e) the launcher did not come back"
+press_key "$launcher" Escape
+ended_cleanly "(e) the utility was still running 30 s after Escape"
+same_bytes "$work/keyboard-preset.cfg" "$input" "(e) input.cfg after the input test is not the keyboard preset"
+echo "PASS (e): the input test lit the held key's function and changed nothing"

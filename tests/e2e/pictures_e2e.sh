@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The pictures' command run once on the test run's display: sixteen real PNG
-# pictures (the four dialogs, the graphics test's screen and the graphic
+# The pictures' command run once on the test run's display: eighteen real PNG
+# pictures (the four dialogs, the input test, the graphics test's screen and the graphic
 # settings with each of its statuses, in Korean and in English), each the size
 # of its copy in docs/. A picture of the wrong window or
 # of nothing, or a docs/ picture left stale by a change to a dialog, fails here.
@@ -15,9 +15,9 @@ trap 'rm -rf "$shots"' EXIT
 
 SHOT_DISPLAY=current bash "$root/scripts/screenshot.sh" --all "$exe" "$shots" ||
   fail "the pictures' command failed"
-for name in launcher graphic-settings control-settings calibration graphics-test \
+for name in launcher graphic-settings control-settings input-test calibration graphics-test \
             graphic-settings-confirmed graphic-settings-not-confirmed graphic-settings-failed \
-            launcher-en graphic-settings-en control-settings-en calibration-en graphics-test-en \
+            launcher-en graphic-settings-en control-settings-en input-test-en calibration-en graphics-test-en \
             graphic-settings-confirmed-en graphic-settings-not-confirmed-en graphic-settings-failed-en; do
   shot=$shots/$name.png
   read -r format size colours < <(identify -format '%m %wx%h %k\n' "$shot" 2>/dev/null) ||

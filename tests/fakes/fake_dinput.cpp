@@ -115,6 +115,7 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     caps->dwDevType = d.devType;
     caps->dwAxes = static_cast<DWORD>(d.axisCount);
     caps->dwButtons = d.buttons;
+    caps->dwPOVs = d.povs;
     return DI_OK;
   }
   STDMETHODIMP EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID context,

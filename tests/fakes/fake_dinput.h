@@ -97,6 +97,7 @@ struct FakeDevice {
   DWORD capsFlags;             // DIDEVCAPS dwFlags (DIDC_ATTACHED by default)
   DWORD devType;               // DIDEVCAPS dwDevType: type | subtype << 8
   DWORD buttons;               // DIDEVCAPS dwButtons
+  DWORD povs;                  // DIDEVCAPS dwPOVs
   DWORD axisOffsets[kFakeMaxAxes];  // dwOfs of each axis EnumObjects reports
   int axisCount;
   HRESULT fail[kFakeStepCount];     // DI_OK, or what that step answers

@@ -15,6 +15,7 @@
 
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_dialog.h"
+#include "controls/input_test_window.h"
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "graphics/graphic_settings_file.h"
@@ -80,10 +81,10 @@ std::string Unreadable(HWND window) {
 }
 
 // Creates dialog `id` from the template the utility would use, left hidden.
-HWND Create(WORD id, HWND owner, DLGPROC procedure) {
+HWND Create(WORD id, HWND owner, DLGPROC procedure, LPARAM parameter = 0) {
   void* copy = nullptr;
   const DLGTEMPLATE* dialog = ProgramDialogTemplate(ProgramInstance, id, &copy);
-  HWND window = CreateDialogIndirectParamW(ProgramInstance, dialog, owner, procedure, 0);
+  HWND window = CreateDialogIndirectParamW(ProgramInstance, dialog, owner, procedure, parameter);
   ReleaseDialogTemplate(copy);
   return window;
 }
@@ -134,11 +135,33 @@ TEST(ReadableTexts, EveryDialogAndMessageBoxHasGlyphsForItsTexts) {
   CalibrationState.calibrationInput = 0;
   HWND calibration = Create(IDD_CALIBRATION, control, CalibrationDialogProc);
   ASSERT_NE(nullptr, calibration);
+  // The input test over the wheel, its notes both shown.
+  InputTestSetup setup = {ControlManager, 1, {1, 2, 7, 8, 32, 33, 26, 29, 27, 28}, {1, 1, 1}, {}};
+  HWND test = Create(IDD_INPUT_TEST, control, InputTestDialogProc, reinterpret_cast<LPARAM>(&setup));
+  ASSERT_NE(nullptr, test);
+  wchar_t notes[512] = {}, connected[256] = {};
+  LoadInterfaceString(ProgramInstance, IDS_INPUT_TEST_TRIGGERS_NOTE, notes, 256);
+  LoadInterfaceString(ProgramInstance, IDS_INPUT_TEST_NOT_CONNECTED_NOTE, connected, 256);
+  lstrcatW(lstrcatW(notes, L"\r\n"), connected);
+  HWND noteText = GetDlgItem(test, IDC_INPUT_TEST_NOTES);
+  SetWindowTextW(noteText, notes);
+  RECT room, needed;
+  GetClientRect(noteText, &room);
+  needed = {0, 0, room.right, 0};
+  HDC dc = GetDC(noteText);
+  HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(noteText, WM_GETFONT, 0, 0)));
+  DrawTextW(dc, notes, -1, &needed, DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+  SelectObject(dc, font);
+  ReleaseDC(noteText, dc);
+  EXPECT_TRUE(needed.right <= room.right && needed.bottom <= room.bottom)
+      << "the notes need " << needed.right << " x " << needed.bottom << " px";
 
   EXPECT_EQ("", Unreadable(launcher)) << "launcher";
   EXPECT_EQ("", Unreadable(graphics)) << "graphic settings";
   EXPECT_EQ("", Unreadable(control)) << "control settings";
   EXPECT_EQ("", Unreadable(calibration)) << "calibration";
+  EXPECT_EQ("", Unreadable(test)) << "input test";
+  DestroyWindow(test);
   DestroyWindow(calibration);
   DestroyWindow(control);
   DestroyWindow(graphics);
@@ -303,7 +326,8 @@ TEST(ReadableTexts, TheEnglishWindowsShowTheirTextsWholeInTheKoreanOrder) {
         L"Use compressed textures", L"Change the texture detail", L"Slider2", L"Low", L"High",
         L""}},
       {IDD_CONTROL_SETTINGS, ControlSettingsDialogProc,
-       {L"OK", L"Cancel", L"Input device", L"", L"Force Feedback", L"Reset", L"Steer left", L"",
+       {L"OK", L"Cancel", L"Input device", L"", L"Force Feedback", L"Reset", L"Test",
+        L"Steer left", L"",
         L"", L"Calibrate", L"Steer right", L"", L"Accelerate", L"", L"", L"Calibrate", L"Brake",
         L"", L"", L"Calibrate", L"Shift down", L"", L"Shift up", L"", L"Handbrake", L"",
         L"Lights", L"", L"View 1", L"", L"View 2", L""}},
@@ -314,7 +338,27 @@ TEST(ReadableTexts, TheEnglishWindowsShowTheirTextsWholeInTheKoreanOrder) {
         L"3  To set the maximum, hold the input there and press Maximum.",
         L"Minimum", L"Reset", L"Maximum", L"Slider1"}},
   };
-  for (const EnglishWindow& expected : windows) {
+  EnglishWindow inputTest = {IDD_INPUT_TEST, InputTestDialogProc, {L"Functions"}};
+  static const wchar_t* const kLabels[] = {L"Steer left", L"Steer right", L"Accelerate", L"Brake",
+                                           L"Shift down", L"Shift up",    L"Handbrake",  L"Lights",
+                                           L"View 1",     L"View 2"};
+  static const wchar_t* const kNumbers[] = {
+      L"1",  L"2",  L"3",  L"4",  L"5",  L"6",  L"7",  L"8",  L"9",  L"10", L"11",
+      L"12", L"13", L"14", L"15", L"16", L"17", L"18", L"19", L"20", L"21", L"22",
+      L"23", L"24", L"25", L"26", L"27", L"28", L"29", L"30", L"31", L"32"};
+  static const wchar_t* const kPovs[] = {L"POV 1", L"POV 2", L"POV 3", L"POV 4"};
+  for (int k = 0; k < 10; ++k) {
+    inputTest.texts.insert(inputTest.texts.end(), {kLabels[k], L"", L""});
+    if (k < 4) inputTest.texts.push_back(L"");
+  }
+  inputTest.texts.push_back(L"Inputs");
+  for (int a = 0; a < 8; ++a) inputTest.texts.insert(inputTest.texts.end(), {L"", L"", L""});
+  for (const wchar_t* pov : kPovs) inputTest.texts.insert(inputTest.texts.end(), {pov, L""});
+  for (const wchar_t* number : kNumbers) inputTest.texts.push_back(number);
+  inputTest.texts.insert(inputTest.texts.end(), {L"Buttons down", L"", L"", L"Close"});
+  std::vector<EnglishWindow> all(std::begin(windows), std::end(windows));
+  all.push_back(inputTest);
+  for (const EnglishWindow& expected : all) {
     SCOPED_TRACE("template " + std::to_string(expected.id));
     UseInterfaceLanguage(InterfaceLanguage::kKorean, 0x0412);
     HWND korean = Create(expected.id, nullptr, expected.procedure);

@@ -114,6 +114,7 @@ const DialogRow kControlSettings{
         {1001, kComboBox, L"", 55, 5, 140, 53, kDropList},
         {1003, kButton, L"Force Feedback", 55, 25, 85, 10, kCheck},
         {1019, kButton, L"리셋", 145, 25, 50, 14, kPush},
+        {1037, kButton, L"테스트", 205, 25, 50, 14, kPush},
         {-1, kStatic, L"핸들 좌", 5, 48, 32, 8, kLabel},
         {1006, kComboBox, L"", 50, 45, 65, 60, kDropList},
         {1013, kComboBox, L"", 130, 45, 65, 60, kDropList},
