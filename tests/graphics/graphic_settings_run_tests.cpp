@@ -112,16 +112,18 @@ void PressCancel(HWND dialog) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
+// What OK saves with no file on the scripted machine.
+const char kResolvedDefaults[] =
+    "VERSION=2\r\nDEVICE=\"Scripted HAL\"\r\nMULTITEXTURE=1\r\nWIDTH=640\r\nHEIGHT=480\r\n"
+    "COLORDEPTH=16\r\nTEXTUREDEPTH=0\r\nTEXTUREQUALITY=2\r\nTEXTURECOMPRESS=0\r\nWINDOW=0\r\n";
+
 TEST_F(GraphicRunTest, OkWithoutAFileWritesTheResolvedDefaults) {
   FakeDisplaySystem machine(RunMachine());
   std::vector<Seen> seen = Run(PressOk);
   ASSERT_EQ(1u, seen.size());
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(File(), bytes));
-  EXPECT_EQ(
-      "VERSION=2\r\nDEVICE=\"Scripted HAL\"\r\nMULTITEXTURE=1\r\nWIDTH=640\r\nHEIGHT=480\r\n"
-      "COLORDEPTH=16\r\nTEXTUREDEPTH=0\r\nTEXTUREQUALITY=2\r\nTEXTURECOMPRESS=0\r\nWINDOW=0\r\n",
-      bytes);
+  EXPECT_EQ(kResolvedDefaults, bytes);
   EXPECT_TRUE(machine.liveBlocks.empty()) << "the run keeps mode arrays after it ended";
   EXPECT_EQ(0, machine.LiveObjects());
 }
@@ -140,10 +142,7 @@ TEST_F(GraphicRunTest, OkAfterATestWritesWhatOkAloneWrites) {
     UseRealGraphicsTest();
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(File(), bytes));
-    EXPECT_EQ(
-        "VERSION=2\r\nDEVICE=\"Scripted HAL\"\r\nMULTITEXTURE=1\r\nWIDTH=640\r\nHEIGHT=480\r\n"
-        "COLORDEPTH=16\r\nTEXTUREDEPTH=0\r\nTEXTUREQUALITY=2\r\nTEXTURECOMPRESS=0\r\nWINDOW=0\r\n",
-        bytes);
+    EXPECT_EQ(kResolvedDefaults, bytes);
     EXPECT_EQ(0, machine.LiveObjects());
   }
 }
