@@ -64,7 +64,7 @@ fi
 # that each test program starts in a fraction of a second instead of seconds;
 # the lanes get ready side by side.
 mkdir -p "$WIN_BUILD/lanes"
-spec=""
+lane_list=""
 preparing=()
 for lane in $(seq 1 "$lanes"); do
   prefix=$(lane_prefix "$lane")
@@ -76,10 +76,10 @@ for lane in $(seq 1 "$lanes"); do
   ) &
   preparing+=($!)
   printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "${displays[$lane]}" "$prefix" >"$WIN_BUILD/lanes/$lane.env"
-  spec="$spec${spec:+,}{\"id\":\"$lane\",\"slots\":1}"
+  lane_list="$lane_list${lane_list:+,}{\"id\":\"$lane\",\"slots\":1}"
 done
 wait "${preparing[@]}"
-echo "{\"version\":{\"major\":1,\"minor\":0},\"local\":[{\"wine_lanes\":[$spec]}]}" \
+echo "{\"version\":{\"major\":1,\"minor\":0},\"local\":[{\"wine_lanes\":[$lane_list]}]}" \
   >"$WIN_BUILD/lanes/lanes.json"
 
 rm -f "$WIN_BUILD/wine-deaths.log"
