@@ -46,6 +46,17 @@
 //                                          // (Acquire DIERR_UNPLUGGED); a new one works
 //   ReplugFakeJoystickAsNew(wheel);        // back as under Wine: a new guidInstance
 //                                          // (same guidProduct and name), old objects dead
+// Force feedback (what a force-feedback test is offered and what it did):
+//   wheel.offersConstantForce = true;      // EnumEffects lists GUID_ConstantForce,
+//   wheel.offersSine = true;               // GUID_Sine; none by default
+//   wheel.actuators = 1;                   // the first N axes are force actuators
+//   wheel.effectFail[kFakeEffectDownload] = E_FAIL;   // a step of the test fails
+// Download, Start, Stop and SendForceFeedbackCommand answer
+// DIERR_NOTEXCLUSIVEACQUIRED unless the device is acquired at an exclusive
+// level; SetCooperativeLevel and DIPROP_AUTOCENTER answer DIERR_ACQUIRED while
+// it is acquired. `plays` logs every start of an effect (Start, or
+// SetParameters with DIEP_START) with the way it pushes the X axis;
+// EnumCreatedEffectObjects lists the effects not yet released.
 // Two controllers of one model: b.guidProduct = a.guidProduct, and one name.
 // A GUID given again: pad.guidInstance = wheel.guidInstance (CreateDeviceEx
 // opens the one of them added last).
@@ -84,6 +95,32 @@ enum FakeStep {
   kFakeGetCapabilities,
   kFakeEnumObjects,
   kFakeStepCount
+};
+
+// The steps of a force-feedback test a test can make fail.
+enum FakeEffectStep {
+  kFakeExclusiveLevel,     // SetCooperativeLevel with DISCL_EXCLUSIVE
+  kFakeExclusiveAcquire,   // Acquire at an exclusive level
+  kFakeCreateEffect,
+  kFakeEffectDownload,
+  kFakeEffectStart,
+  kFakeEffectSetParameters,
+  kFakeEffectStepCount
+};
+
+constexpr int kFakeMaxPlays = 8;
+
+// One start of an effect as the device received it.
+struct FakeEffectPlay {
+  bool sine;           // GUID_Sine, else GUID_ConstantForce
+  DWORD axes;          // cAxes
+  DWORD firstAxis;     // rgdwAxes[0], an offset
+  LONG magnitude;      // lMagnitude, or the sine's dwMagnitude
+  int pushesX;         // -1 toward -X (left), +1 toward +X, 0 neither: a
+                       // force comes from its direction
+  DWORD period;        // the sine's, in microseconds
+  DWORD duration;      // microseconds
+  DWORD gain;
 };
 
 // One scripted device (the keyboard or a controller) and what was done to it.
@@ -134,6 +171,24 @@ struct FakeDevice {
   int dataReads;                    // GetDeviceData calls
   DIDEVICEOBJECTDATA keyEvents[kFakeMaxKeyEvents];  // kept, oldest first
   int keyEventCount;
+
+  // --- force feedback: script ---
+  bool offersConstantForce;
+  bool offersSine;
+  int actuators;                    // axes 0..actuators-1 are force actuators
+  HRESULT effectFail[kFakeEffectStepCount];
+  // --- force feedback: observed ---
+  DWORD autoCenter;                 // DIPROP_AUTOCENTER now (DIPROPAUTOCENTER_ON)
+  int autoCenterSets;
+  int effectsCreated;
+  int effectsReleased;              // released to no reference
+  int downloads;
+  int stops;
+  int unloads;
+  int stopAllCommands;              // DISFFC_STOPALL accepted
+  int callsWhileUnplugged;          // effect calls and commands that needed it
+  FakeEffectPlay plays[kFakeMaxPlays];
+  int playCount;
 };
 typedef FakeDevice FakeJoystick;
 
@@ -151,7 +206,12 @@ struct FakeInput {
   int enumStops;           // callbacks answered DIENUM_STOP
 };
 
-enum FakeObjectKind { kFakeObjectDirectInput, kFakeObjectKeyboard, kFakeObjectJoystick };
+enum FakeObjectKind {
+  kFakeObjectDirectInput,
+  kFakeObjectKeyboard,
+  kFakeObjectJoystick,
+  kFakeObjectEffect
+};
 
 struct FakeReleaseEntry {
   FakeObjectKind kind;
