@@ -144,20 +144,14 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   }
   STDMETHODIMP GetProperty(REFGUID property, LPDIPROPHEADER header) override {
     Touch();
-    if (&property != &DIPROP_AUTOCENTER || header == nullptr) return DIERR_UNSUPPORTED;
-    if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHow != DIPH_DEVICE) {
-      return DIERR_INVALIDPARAM;
-    }
+    if (&property != &DIPROP_AUTOCENTER || header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
     reinterpret_cast<DIPROPDWORD*>(header)->dwData = Device().autoCenter;
     return DI_OK;
   }
   STDMETHODIMP SetProperty(REFGUID property, LPCDIPROPHEADER header) override {
     Touch();
     FakeDevice& d = Device();
-    if (&property == &DIPROP_AUTOCENTER && header != nullptr) {
-      if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHow != DIPH_DEVICE) {
-        return DIERR_INVALIDPARAM;
-      }
+    if (&property == &DIPROP_AUTOCENTER && header->dwSize == sizeof(DIPROPDWORD)) {
       if (d.unplugged) return Gone();
       if (d.acquired) return DIERR_ACQUIRED;
       ++d.autoCenterSets;
@@ -288,22 +282,16 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
                            DWORD type) override {
     Touch();
     FakeDevice& d = Device();
-    if (callback == nullptr) return DIERR_INVALIDPARAM;
-    const struct {
-      bool offered;
-      const GUID* guid;
-      DWORD type;
-      const char* name;
-    } effects[] = {{d.offersConstantForce, &GUID_ConstantForce, DIEFT_CONSTANTFORCE, "Constant"},
-                   {d.offersSine, &GUID_Sine, DIEFT_PERIODIC, "Sine"}};
-    for (const auto& e : effects) {
-      if (!e.offered || (type != DIEFT_ALL && DIEFT_GETTYPE(type) != e.type)) continue;
+    const bool offered[] = {d.offersConstantForce, d.offersSine};
+    const GUID* guids[] = {&GUID_ConstantForce, &GUID_Sine};
+    const DWORD types[] = {DIEFT_CONSTANTFORCE, DIEFT_PERIODIC};
+    for (int e = 0; e < 2; ++e) {
+      if (!offered[e] || (type != DIEFT_ALL && type != types[e])) continue;
       DIEFFECTINFOA info;
       std::memset(&info, 0, sizeof info);
       info.dwSize = sizeof info;
-      info.guid = *e.guid;
-      info.dwEffType = e.type;
-      lstrcpynA(info.tszName, e.name, sizeof info.tszName);
+      info.guid = *guids[e];
+      info.dwEffType = types[e];
       if (callback(&info, context) == DIENUM_STOP) break;
     }
     return DI_OK;
@@ -355,8 +343,6 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   int generation_ = 0;
 };
 
-constexpr int kMaxEffectAxes = 8;
-
 // One effect made by CreateEffect, with its parameters as last given.
 class FakeEffectObject : public CountedFake<IDirectInputEffect> {
  public:
@@ -365,52 +351,34 @@ class FakeEffectObject : public CountedFake<IDirectInputEffect> {
     sine_ = sine;
     serial_ = serial;
     refs_ = 1;
-    axisCount_ = period_ = duration_ = gain_ = 0;
-    magnitude_ = 0;
+    axes_ = firstAxis_ = period_ = duration_ = 0;
+    from_ = magnitude_ = 0;
   }
   FakeDeviceObject* Owner() const { return owner_; }
-  HRESULT Take(LPCDIEFFECT parameters, DWORD flags) {
-    if (parameters == nullptr || parameters->dwSize != sizeof(DIEFFECT)) return DIERR_INVALIDPARAM;
-    if ((flags & DIEP_AXES) != 0 || (flags & DIEP_DIRECTION) != 0) {
-      if (parameters->cAxes == 0 || parameters->cAxes > kMaxEffectAxes ||
-          parameters->rgdwAxes == nullptr || (parameters->dwFlags & DIEFF_OBJECTOFFSETS) == 0) {
-        return DIERR_INVALIDPARAM;
-      }
+  // Takes what `flags` name of `p`; axes that are no actuator are refused.
+  HRESULT Take(LPCDIEFFECT p, DWORD flags) {
+    if (p == nullptr || p->dwSize != sizeof(DIEFFECT) || p->cAxes == 0 || p->rgdwAxes == nullptr ||
+        p->rglDirection == nullptr ||
+        (p->dwFlags & (DIEFF_OBJECTOFFSETS | DIEFF_CARTESIAN)) != (DIEFF_OBJECTOFFSETS | DIEFF_CARTESIAN)) {
+      return DIERR_INVALIDPARAM;
     }
-    if ((flags & DIEP_AXES) != 0) {
-      FakeDevice& d = Device();
-      for (DWORD a = 0; a < parameters->cAxes; ++a) {
-        bool actuator = false;
-        for (int i = 0; i < d.actuators && i < d.axisCount; ++i) {
-          actuator = actuator || d.axisOffsets[i] == parameters->rgdwAxes[a];
-        }
-        if (!actuator) return DIERR_INVALIDPARAM;
-        axes_[a] = parameters->rgdwAxes[a];
-      }
-      axisCount_ = parameters->cAxes;
+    const FakeDevice& d = Device();
+    for (DWORD a = 0; (flags & DIEP_AXES) != 0 && a < p->cAxes; ++a) {
+      int i = 0;
+      while (i < d.actuators && d.axisOffsets[i] != p->rgdwAxes[a]) ++i;
+      if (i == d.actuators) return DIERR_INVALIDPARAM;
     }
-    if ((flags & DIEP_DIRECTION) != 0) {
-      if (parameters->cAxes != axisCount_ || parameters->rglDirection == nullptr ||
-          (parameters->dwFlags & DIEFF_CARTESIAN) == 0) {
-        return DIERR_INVALIDPARAM;
-      }
-      for (DWORD a = 0; a < axisCount_; ++a) direction_[a] = parameters->rglDirection[a];
+    if ((flags & DIEP_AXES) != 0) axes_ = p->cAxes, firstAxis_ = p->rgdwAxes[0];
+    if ((flags & DIEP_DIRECTION) != 0) from_ = p->rglDirection[0] > 0 ? 1 : p->rglDirection[0] < 0 ? -1 : 0;
+    if ((flags & DIEP_DURATION) != 0) duration_ = p->dwDuration;
+    if ((flags & DIEP_TYPESPECIFICPARAMS) == 0) return DI_OK;
+    if (p->cbTypeSpecificParams != (sine_ ? sizeof(DIPERIODIC) : sizeof(DICONSTANTFORCE))) {
+      return DIERR_INVALIDPARAM;
     }
-    if ((flags & DIEP_DURATION) != 0) duration_ = parameters->dwDuration;
-    if ((flags & DIEP_GAIN) != 0) gain_ = parameters->dwGain;
-    if ((flags & DIEP_TYPESPECIFICPARAMS) != 0) {
-      DWORD size = sine_ ? sizeof(DIPERIODIC) : sizeof(DICONSTANTFORCE);
-      if (parameters->cbTypeSpecificParams != size || parameters->lpvTypeSpecificParams == nullptr) {
-        return DIERR_INVALIDPARAM;
-      }
-      if (sine_) {
-        const DIPERIODIC& periodic = *static_cast<const DIPERIODIC*>(parameters->lpvTypeSpecificParams);
-        magnitude_ = static_cast<LONG>(periodic.dwMagnitude);
-        period_ = periodic.dwPeriod;
-      } else {
-        magnitude_ = static_cast<const DICONSTANTFORCE*>(parameters->lpvTypeSpecificParams)->lMagnitude;
-      }
-    }
+    const DIPERIODIC* periodic = static_cast<const DIPERIODIC*>(p->lpvTypeSpecificParams);
+    magnitude_ = sine_ ? static_cast<LONG>(periodic->dwMagnitude)
+                       : static_cast<const DICONSTANTFORCE*>(p->lpvTypeSpecificParams)->lMagnitude;
+    period_ = sine_ ? periodic->dwPeriod : 0;
     return DI_OK;
   }
   bool Alive() const { return refs_ > 0; }
@@ -419,82 +387,55 @@ class FakeEffectObject : public CountedFake<IDirectInputEffect> {
   STDMETHODIMP GetEffectGuid(LPGUID) override { return Unused(); }
   STDMETHODIMP GetParameters(LPDIEFFECT, DWORD) override { return Unused(); }
   STDMETHODIMP SetParameters(LPCDIEFFECT parameters, DWORD flags) override {
-    Touch();
-    FakeDevice& d = Device();
-    if (d.unplugged) return owner_->Gone();
-    if (d.effectFail[kFakeEffectSetParameters] != DI_OK) return d.effectFail[kFakeEffectSetParameters];
-    HRESULT result = Take(parameters, flags);
-    if (result != DI_OK) return result;
-    if (!owner_->Exclusive()) {
-      return (flags & DIEP_START) != 0 ? DIERR_NOTEXCLUSIVEACQUIRED : DI_DOWNLOADSKIPPED;
-    }
-    if ((flags & DIEP_START) != 0) Play();
-    return DI_OK;
-  }
-  STDMETHODIMP Start(DWORD, DWORD) override {
-    Touch();
-    FakeDevice& d = Device();
-    if (d.unplugged) return owner_->Gone();
+    HRESULT result = Call(false, kFakeEffectSetParameters, nullptr);
+    if (result == DI_OK) result = Take(parameters, flags);
+    if (result != DI_OK || (flags & DIEP_START) == 0) return result;
     if (!owner_->Exclusive()) return DIERR_NOTEXCLUSIVEACQUIRED;
-    if (d.effectFail[kFakeEffectStart] != DI_OK) return d.effectFail[kFakeEffectStart];
     Play();
     return DI_OK;
   }
-  STDMETHODIMP Stop() override {
-    Touch();
-    FakeDevice& d = Device();
-    if (d.unplugged) return owner_->Gone();
-    if (!owner_->Exclusive()) return DIERR_NOTEXCLUSIVEACQUIRED;
-    ++d.stops;
-    return DI_OK;
+  STDMETHODIMP Start(DWORD, DWORD) override {
+    HRESULT result = Call(true, kFakeEffectStart, nullptr);
+    if (result == DI_OK) Play();
+    return result;
   }
+  STDMETHODIMP Stop() override { return Call(true, kFakeEffectStepCount, &Device().stops); }
   STDMETHODIMP GetEffectStatus(LPDWORD) override { return Unused(); }
-  STDMETHODIMP Download() override {
-    Touch();
-    FakeDevice& d = Device();
-    if (d.unplugged) return owner_->Gone();
-    if (!owner_->Exclusive()) return DIERR_NOTEXCLUSIVEACQUIRED;
-    if (d.effectFail[kFakeEffectDownload] != DI_OK) return d.effectFail[kFakeEffectDownload];
-    ++d.downloads;
-    return DI_OK;
-  }
-  STDMETHODIMP Unload() override {
-    Touch();
-    FakeDevice& d = Device();
-    if (d.unplugged) return owner_->Gone();
-    ++d.unloads;
-    return DI_OK;
-  }
+  STDMETHODIMP Download() override { return Call(true, kFakeEffectDownload, &Device().downloads); }
+  STDMETHODIMP Unload() override { return Call(false, kFakeEffectStepCount, &Device().unloads); }
   STDMETHODIMP Escape(LPDIEFFESCAPE) override { return Unused(); }
 
  private:
   REFIID OwnInterface() const override { return IID_IDirectInputEffect; }
   void LogReleased(ULONG refsAfter) const override {
     LogRelease(kFakeObjectEffect, owner_->Index(), serial_, refsAfter);
-    // The last reference gone, the effect leaves the device.
     if (refsAfter == 0) ++DeviceAt(owner_->Index()).effectsReleased;
   }
-  FakeDevice& Device() { return DeviceAt(owner_->Index()); }
+  FakeDevice& Device() const { return DeviceAt(owner_->Index()); }
+  // One call: refused on a device pulled out, without the exclusive
+  // acquisition where it needs it, or as scripted; else counted.
+  HRESULT Call(bool exclusive, FakeEffectStep step, int* count) {
+    Touch();
+    FakeDevice& d = Device();
+    if (d.unplugged) return owner_->Gone();
+    if (exclusive && !owner_->Exclusive()) return DIERR_NOTEXCLUSIVEACQUIRED;
+    if (step != kFakeEffectStepCount && d.effectFail[step] != DI_OK) return d.effectFail[step];
+    if (count != nullptr) ++*count;
+    return DI_OK;
+  }
   void Play() {
     FakeDevice& d = Device();
-    if (d.playCount >= kFakeMaxPlays) return;
-    // A force comes from its direction: from +X it pushes toward -X.
-    int from = axisCount_ == 0 ? 0 : direction_[0] > 0 ? 1 : direction_[0] < 0 ? -1 : 0;
     int sign = magnitude_ > 0 ? 1 : magnitude_ < 0 ? -1 : 0;
-    FakeEffectPlay& play = d.plays[d.playCount++];
-    play = {sine_, axisCount_, axisCount_ > 0 ? axes_[0] : 0, magnitude_,
-            sine_ ? 0 : -from * sign, period_, duration_, gain_};
+    if (d.playCount < kFakeMaxPlays) {
+      d.plays[d.playCount++] = {sine_, axes_, firstAxis_, magnitude_, sine_ ? 0 : -from_ * sign,
+                                period_, duration_};
+    }
   }
 
   FakeDeviceObject* owner_ = nullptr;
   bool sine_ = false;
-  DWORD axes_[kMaxEffectAxes] = {};
-  LONG direction_[kMaxEffectAxes] = {};
-  DWORD axisCount_ = 0;
-  LONG magnitude_ = 0;
-  DWORD period_ = 0;
-  DWORD duration_ = 0;
-  DWORD gain_ = 0;
+  DWORD axes_ = 0, firstAxis_ = 0, period_ = 0, duration_ = 0;
+  LONG from_ = 0, magnitude_ = 0;
 };
 
 class FakeInputObject : public CountedFake<IDirectInput7A> {
@@ -546,8 +487,7 @@ HRESULT FakeDeviceObject::CreateEffect(REFGUID guid, LPCDIEFFECT parameters,
   FakeEffectObject& effect = effectObjects[effectObjectCount];
   effect.Begin(this, sine, ++world.serial);
   if (parameters != nullptr) {
-    HRESULT result = effect.Take(parameters, DIEP_AXES | DIEP_DIRECTION | DIEP_DURATION | DIEP_GAIN |
-                                                 DIEP_TYPESPECIFICPARAMS);
+    HRESULT result = effect.Take(parameters, DIEP_ALLPARAMS);
     if (result != DI_OK) {
       effect.Clear();
       return result;

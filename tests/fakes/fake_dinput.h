@@ -46,17 +46,10 @@
 //                                          // (Acquire DIERR_UNPLUGGED); a new one works
 //   ReplugFakeJoystickAsNew(wheel);        // back as under Wine: a new guidInstance
 //                                          // (same guidProduct and name), old objects dead
-// Force feedback (what a force-feedback test is offered and what it did):
-//   wheel.offersConstantForce = true;      // EnumEffects lists GUID_ConstantForce,
-//   wheel.offersSine = true;               // GUID_Sine; none by default
-//   wheel.actuators = 1;                   // the first N axes are force actuators
-//   wheel.effectFail[kFakeEffectDownload] = E_FAIL;   // a step of the test fails
-// Download, Start, Stop and SendForceFeedbackCommand answer
-// DIERR_NOTEXCLUSIVEACQUIRED unless the device is acquired at an exclusive
-// level; SetCooperativeLevel and DIPROP_AUTOCENTER answer DIERR_ACQUIRED while
-// it is acquired. `plays` logs every start of an effect (Start, or
-// SetParameters with DIEP_START) with the way it pushes the X axis;
-// EnumCreatedEffectObjects lists the effects not yet released.
+// Force feedback: wheel.offersConstantForce, offersSine (EnumEffects lists
+// them), actuators = N (its first N axes), effectFail[kFakeEffectDownload] = ...
+// Effects play only while acquired at an exclusive level, and the level and
+// DIPROP_AUTOCENTER change only while not acquired, as in DirectInput.
 // Two controllers of one model: b.guidProduct = a.guidProduct, and one name.
 // A GUID given again: pad.guidInstance = wheel.guidInstance (CreateDeviceEx
 // opens the one of them added last).
@@ -97,30 +90,23 @@ enum FakeStep {
   kFakeStepCount
 };
 
-// The steps of a force-feedback test a test can make fail.
+// The force-feedback steps a test can make fail; the first two at an exclusive level.
 enum FakeEffectStep {
-  kFakeExclusiveLevel,     // SetCooperativeLevel with DISCL_EXCLUSIVE
-  kFakeExclusiveAcquire,   // Acquire at an exclusive level
-  kFakeCreateEffect,
-  kFakeEffectDownload,
-  kFakeEffectStart,
-  kFakeEffectSetParameters,
-  kFakeEffectStepCount
+  kFakeExclusiveLevel, kFakeExclusiveAcquire, kFakeCreateEffect, kFakeEffectDownload,
+  kFakeEffectStart, kFakeEffectSetParameters, kFakeEffectStepCount
 };
 
 constexpr int kFakeMaxPlays = 8;
 
-// One start of an effect as the device received it.
+// One start of an effect (Start, or SetParameters with DIEP_START).
 struct FakeEffectPlay {
-  bool sine;           // GUID_Sine, else GUID_ConstantForce
-  DWORD axes;          // cAxes
-  DWORD firstAxis;     // rgdwAxes[0], an offset
-  LONG magnitude;      // lMagnitude, or the sine's dwMagnitude
-  int pushesX;         // -1 toward -X (left), +1 toward +X, 0 neither: a
-                       // force comes from its direction
-  DWORD period;        // the sine's, in microseconds
-  DWORD duration;      // microseconds
-  DWORD gain;
+  bool sine;        // GUID_Sine, else GUID_ConstantForce
+  DWORD axes;       // cAxes
+  DWORD firstAxis;  // rgdwAxes[0]
+  LONG magnitude;   // lMagnitude, or the sine's dwMagnitude
+  int pushesX;      // -1 toward -X, +1 toward +X: a force comes from its direction
+  DWORD period;     // the sine's, microseconds
+  DWORD duration;   // microseconds
 };
 
 // One scripted device (the keyboard or a controller) and what was done to it.
@@ -171,20 +157,12 @@ struct FakeDevice {
   int dataReads;                    // GetDeviceData calls
   DIDEVICEOBJECTDATA keyEvents[kFakeMaxKeyEvents];  // kept, oldest first
   int keyEventCount;
-
-  // --- force feedback: script ---
-  bool offersConstantForce;
-  bool offersSine;
+  // --- force feedback: script, then observed ---
+  bool offersConstantForce, offersSine;
   int actuators;                    // axes 0..actuators-1 are force actuators
   HRESULT effectFail[kFakeEffectStepCount];
-  // --- force feedback: observed ---
   DWORD autoCenter;                 // DIPROP_AUTOCENTER now (DIPROPAUTOCENTER_ON)
-  int autoCenterSets;
-  int effectsCreated;
-  int effectsReleased;              // released to no reference
-  int downloads;
-  int stops;
-  int unloads;
+  int autoCenterSets, effectsCreated, effectsReleased, downloads, stops, unloads;
   int stopAllCommands;              // DISFFC_STOPALL accepted
   int callsWhileUnplugged;          // effect calls and commands that needed it
   FakeEffectPlay plays[kFakeMaxPlays];
@@ -206,12 +184,7 @@ struct FakeInput {
   int enumStops;           // callbacks answered DIENUM_STOP
 };
 
-enum FakeObjectKind {
-  kFakeObjectDirectInput,
-  kFakeObjectKeyboard,
-  kFakeObjectJoystick,
-  kFakeObjectEffect
-};
+enum FakeObjectKind { kFakeObjectDirectInput, kFakeObjectKeyboard, kFakeObjectJoystick, kFakeObjectEffect };
 
 struct FakeReleaseEntry {
   FakeObjectKind kind;
