@@ -384,7 +384,7 @@ TEST(ReadableTexts, TheEnglishWindowsShowTheirTextsWholeInTheKoreanOrder) {
   for (const wchar_t* pov : kPovs) inputTest.texts.insert(inputTest.texts.end(), {pov, L""});
   for (const wchar_t* number : kNumbers) inputTest.texts.push_back(number);
   inputTest.texts.insert(inputTest.texts.end(),
-                         {L"Buttons down", L"", L"", L"Test force feedback", L"", L"Close"});
+                         {L"Buttons down", L"", L"", L"Close", L"Test force feedback", L""});
   std::vector<EnglishWindow> all(std::begin(windows), std::end(windows));
   all.push_back(inputTest);
   for (const EnglishWindow& expected : all) {
