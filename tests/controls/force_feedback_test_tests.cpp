@@ -154,8 +154,8 @@ TEST(ForceFeedbackTest, EveryEndingLeavesTheDeviceAsTheSettingsHadIt) {
         case During::kNothing:
           break;
       }
-      for (int tick = 0; tick < 150; ++tick) {
-        fakeNow += 16;
+      for (int tick = 0; tick < 30; ++tick) {  // 3 s of 100 ms ticks
+        fakeNow += 100;
         InputTestTick(w);
       }
       EXPECT_EQ(korean ? row.korean : row.english, Text(w, IDC_INPUT_TEST_FORCE_FEEDBACK_STATUS));
