@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "controls/force_feedback_test.h"
 #include "controls/input_manager.h"
 #include "program/cp932_text.h"
 #include "program/dialog_font.h"
@@ -15,6 +16,8 @@ namespace {
 
 constexpr int kHatCount = 4;
 constexpr int kNoteSize = 256;
+constexpr int kStatusSize = 512;
+constexpr int kLabelSize = 64;
 constexpr UINT kDeviceChangeDelayMilliseconds = 500;
 // A lit function's label: not the red of shared inputs in the control settings.
 constexpr COLORREF kLitLabelColour = RGB(0, 0, 200);
@@ -41,6 +44,13 @@ struct TestWindowState {
   uint32_t buttonsShown;                   // bit i: button i down
   int32_t notesShown;                      // bit 0 triggers, bit 1 not connected
   WNDPROC focusProcedure;                  // the key-taking control's own
+  // The force-feedback test: its state while a force plays, the button's
+  // label from the template (it reads "Stop" meanwhile), and whether the
+  // window was ever active (losing that stops the test).
+  ForceFeedbackTest forceFeedback;
+  bool forceFeedbackPlaying;
+  wchar_t forceFeedbackLabel[kLabelSize];
+  bool wasActive;
 };
 TestWindowState state;
 
@@ -160,6 +170,96 @@ void ShowNotes() {
   SetText(IDC_INPUT_TEST_NOTES, text);
 }
 
+// ---- The force-feedback test ----------------------------------------------
+
+// Offered for an attached controller whose capabilities carry force feedback,
+// while its reads succeed.
+void ShowForceFeedbackButton() {
+  bool offered = false;
+  if (!state.keyboard) {
+    const JoystickRecord& record = state.setup.manager->joystickRecords[state.joystick];
+    offered = record.forceFeedback != 0 && record.attached != 0 && state.connected;
+  }
+  HWND button = Item(IDC_INPUT_TEST_FORCE_FEEDBACK);
+  if ((IsWindowEnabled(button) != FALSE) == offered) return;
+  // A disabled button keeps no focus: the keys go on to Close.
+  if (!offered && GetFocus() == button) {
+    SendMessageW(state.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDCANCEL)), TRUE);
+  }
+  EnableWindow(button, offered);
+}
+
+void ShowForceFeedbackStatus(UINT id) {
+  wchar_t status[kStatusSize];
+  LoadInterfaceString(ProgramInstance, id, status, kStatusSize);
+  SetText(IDC_INPUT_TEST_FORCE_FEEDBACK_STATUS, status);
+}
+
+// A test over: the button as it was, and how it ended.
+void ShowForceFeedbackEnd(const ForceFeedbackTest& test) {
+  state.forceFeedbackPlaying = false;
+  SetText(IDC_INPUT_TEST_FORCE_FEEDBACK, state.forceFeedbackLabel);
+  switch (test.end) {
+    case ForceFeedbackEnd::kPlayedLeftRight:
+      ShowForceFeedbackStatus(IDS_FORCE_FEEDBACK_PLAYED_LEFT_RIGHT);
+      return;
+    case ForceFeedbackEnd::kPlayedVibration:
+      ShowForceFeedbackStatus(IDS_FORCE_FEEDBACK_PLAYED_VIBRATION);
+      return;
+    case ForceFeedbackEnd::kNoEffect:
+      ShowForceFeedbackStatus(IDS_FORCE_FEEDBACK_NO_EFFECT);
+      return;
+    case ForceFeedbackEnd::kFailed: {
+      wchar_t format[kLabelSize * 2], step[kLabelSize], status[kStatusSize];
+      LoadInterfaceString(ProgramInstance, IDS_FORCE_FEEDBACK_FAILED, format, kLabelSize * 2);
+      int index = static_cast<int>(test.failedStep) - static_cast<int>(ForceFeedbackStep::kTaking);
+      LoadInterfaceString(ProgramInstance, IDS_FORCE_FEEDBACK_STEP_TAKING + (index < 0 ? 0 : index),
+                          step, kLabelSize);
+      wsprintfW(status, format, step, static_cast<unsigned long>(test.code));
+      SetText(IDC_INPUT_TEST_FORCE_FEEDBACK_STATUS, status);
+      return;
+    }
+    default:
+      ShowForceFeedbackStatus(IDS_FORCE_FEEDBACK_STOPPED);
+      return;
+  }
+}
+
+void StartForceFeedback() {
+  InputManager& manager = *state.setup.manager;
+  ForceFeedbackTest& test = state.forceFeedback;
+  ForceFeedbackEffect effect = ChooseForceFeedbackEffect(
+      test, manager.joystickDevices[state.joystick], manager.ownerWindow);
+  if (effect != ForceFeedbackEffect::kNone) {
+    ShowForceFeedbackStatus(effect == ForceFeedbackEffect::kConstantForce
+                                ? IDS_FORCE_FEEDBACK_HOLD_WHEEL
+                                : IDS_FORCE_FEEDBACK_HOLD_CONTROLLER);
+  }
+  if (BeginForceFeedbackTest(test, state.window) != ForceFeedbackEnd::kPlaying) {
+    ShowForceFeedbackEnd(test);
+    return;
+  }
+  state.forceFeedbackPlaying = true;
+  wchar_t stop[kLabelSize];
+  LoadInterfaceString(ProgramInstance, IDS_FORCE_FEEDBACK_STOP, stop, kLabelSize);
+  SetText(IDC_INPUT_TEST_FORCE_FEEDBACK, stop);
+}
+
+// Stop, Close, Escape, the window's deactivation, the controller pulled out.
+void StopForceFeedback(bool deviceGone) {
+  if (!state.forceFeedbackPlaying) return;
+  StopForceFeedbackTest(state.forceFeedback, deviceGone);
+  ShowForceFeedbackEnd(state.forceFeedback);
+}
+
+void OnForceFeedbackButton() {
+  if (state.forceFeedbackPlaying) {
+    StopForceFeedback(false);
+  } else if (!state.keyboard && IsWindowEnabled(Item(IDC_INPUT_TEST_FORCE_FEEDBACK))) {
+    StartForceFeedback();
+  }
+}
+
 // ---- WM_INITDIALOG ---------------------------------------------------------
 
 void ShowInputsSection() {
@@ -243,6 +343,8 @@ BOOL OnInitDialog(HWND dialog, const InputTestSetup* setup) {
   for (int p = 0; p < kHatCount; ++p) state.hatShown[p] = kNotShown;
   state.buttonsShown = ~0u;
   state.notesShown = -1;
+  GetWindowTextW(Item(IDC_INPUT_TEST_FORCE_FEEDBACK), state.forceFeedbackLabel, kLabelSize);
+  EnableWindow(Item(IDC_INPUT_TEST_FORCE_FEEDBACK), FALSE);
   ShowInputsSection();
   InputTestTick(dialog);
   state.timer = SetTimer(dialog, kInputTestTimerId, kInputTestTimerMilliseconds, nullptr);
@@ -320,6 +422,7 @@ void StopTimers(HWND dialog) {
 
 BOOL OnDestroy(HWND dialog) {
   if (state.window != dialog) return TRUE;
+  StopForceFeedback(false);
   StopTimers(dialog);
   if (state.focusProcedure != nullptr) {
     SetWindowLongPtrW(Item(IDC_INPUT_TEST_FUNCTIONS_HEADING), GWLP_WNDPROC,
@@ -341,6 +444,33 @@ BOOL OnDeviceChangeMessage(HWND dialog, WPARAM event) {
   return TRUE;
 }
 
+// A controller pulled out during a force-feedback test is given back before
+// the refresh may open its index anew, releasing the object the test holds.
+void OnDeviceChangeSettled(HWND dialog) {
+  KillTimer(dialog, kInputTestDeviceChangeTimerId);
+  if (state.window != dialog || state.setup.manager == nullptr) return;
+  InputManager& manager = *state.setup.manager;
+  if (state.forceFeedbackPlaying) {
+    manager.currentJoystick = state.joystick;
+    if (!manager.PollJoystick()) {
+      state.connected = false;
+      StopForceFeedback(true);
+    }
+  }
+  manager.RefreshControllers();
+}
+
+// Losing the activation it had ends a force-feedback test: the player has
+// turned to another window.
+BOOL OnActivate(WPARAM wParam) {
+  if (LOWORD(wParam) != WA_INACTIVE) {
+    state.wasActive = true;
+  } else if (state.wasActive) {
+    StopForceFeedback(false);
+  }
+  return FALSE;  // the dialog manager keeps the focus as it always does
+}
+
 }  // namespace
 
 // A controller keeps its index in the manager across a replug, so reading
@@ -358,6 +488,13 @@ void InputTestTick(HWND dialog) {
   }
   manager.currentJoystick = state.joystick;
   state.connected = manager.PollJoystick();
+  // A read that fails while the force plays: the controller is gone.
+  if (state.forceFeedbackPlaying && !state.connected) StopForceFeedback(true);
+  if (state.forceFeedbackPlaying &&
+      ContinueForceFeedbackTest(state.forceFeedback) != ForceFeedbackEnd::kPlaying) {
+    ShowForceFeedbackEnd(state.forceFeedback);
+  }
+  ShowForceFeedbackButton();
   ShowNotes();
   ControllerReading reading;
   ReadController(reading);
@@ -384,10 +521,7 @@ INT_PTR CALLBACK InputTestDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       return OnInitDialog(dialog, reinterpret_cast<const InputTestSetup*>(lParam));
     case WM_TIMER:
       if (wParam == kInputTestDeviceChangeTimerId) {
-        KillTimer(dialog, kInputTestDeviceChangeTimerId);
-        if (state.window == dialog && state.setup.manager != nullptr) {
-          state.setup.manager->RefreshControllers();
-        }
+        OnDeviceChangeSettled(dialog);
       } else {
         InputTestTick(dialog);
       }
@@ -398,10 +532,17 @@ INT_PTR CALLBACK InputTestDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC:
       return OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ACTIVATE:
+      return state.window == dialog ? OnActivate(wParam) : FALSE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
+        StopForceFeedback(false);
         StopTimers(dialog);
         EndDialog(dialog, 0);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDC_INPUT_TEST_FORCE_FEEDBACK && HIWORD(wParam) == BN_CLICKED) {
+        if (state.window == dialog) OnForceFeedbackButton();
         return TRUE;
       }
       return FALSE;

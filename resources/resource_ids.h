@@ -55,13 +55,15 @@
    1060 + k, its label in 1110 + k, its input in 1120 + k and, for LEFT to BRAKE,
    its bar in 1130 + k; axis a (0-7) its value in 1070 + a, its name in 1140 + a
    and its bar in 1150 + a; hat p (0-3) its value in 1078 + p and its label in
-   1158 + p; button i (0-31) its box in 1162 + i. 1084 and 1085 are kept for
-   the force-feedback test. */
+   1158 + p; button i (0-31) its box in 1162 + i. The force-feedback test has
+   its button in 1084 and its status in 1085. */
 #define IDC_INPUT_TEST_FUNCTION_VALUE 1060
 #define IDC_INPUT_TEST_AXIS_VALUE 1070
 #define IDC_INPUT_TEST_POV_VALUE 1078
 #define IDC_INPUT_TEST_BUTTONS_DOWN 1082
 #define IDC_INPUT_TEST_NOTES 1083
+#define IDC_INPUT_TEST_FORCE_FEEDBACK 1084
+#define IDC_INPUT_TEST_FORCE_FEEDBACK_STATUS 1085
 #define IDC_INPUT_TEST_FUNCTION_LABEL 1110
 #define IDC_INPUT_TEST_FUNCTION_INPUT 1120
 #define IDC_INPUT_TEST_FUNCTION_BAR 1130
@@ -108,5 +110,19 @@
 #define IDS_INPUT_TEST_TRIGGERS_NOTE 2064
 #define IDS_INPUT_TEST_NOT_CONNECTED_NOTE 2065
 #define IDS_FORCE_FEEDBACK_TEST_FIRST 2128
+/* The status while the force plays, and after; the failure takes the step (%s)
+   and its code. The button reads IDS_FORCE_FEEDBACK_STOP while the force plays. */
+#define IDS_FORCE_FEEDBACK_HOLD_WHEEL 2128
+#define IDS_FORCE_FEEDBACK_HOLD_CONTROLLER 2129
+#define IDS_FORCE_FEEDBACK_PLAYED_LEFT_RIGHT 2130
+#define IDS_FORCE_FEEDBACK_PLAYED_VIBRATION 2131
+#define IDS_FORCE_FEEDBACK_STOPPED 2132
+#define IDS_FORCE_FEEDBACK_NO_EFFECT 2133
+#define IDS_FORCE_FEEDBACK_FAILED 2134
+#define IDS_FORCE_FEEDBACK_STOP 2135
+/* The failed steps, in the order of the test's steps. */
+#define IDS_FORCE_FEEDBACK_STEP_TAKING 2144
+#define IDS_FORCE_FEEDBACK_STEP_CREATING 2145
+#define IDS_FORCE_FEEDBACK_STEP_PLAYING 2146
 
 #endif

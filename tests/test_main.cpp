@@ -15,6 +15,7 @@
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
+#include "controls/force_feedback_test.h"
 #include "controls/input_manager.h"
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_dialog.h"
@@ -58,7 +59,7 @@ class FreshProcessBetweenCases : public testing::EmptyTestEventListener {
               Kept(ControlSettingsLoaded), Kept(AxisWatches),     Kept(ControlManager),
               Kept(SelectedDeviceRow),   Kept(DetectionTarget),   Kept(ControlTimer),
               Kept(CalibrationState), Kept(Cp932Calls),
-              Kept(GraphicsTestCalls)} {}
+              Kept(GraphicsTestCalls), Kept(ForceFeedbackClock)} {}
 
   void OnTestEnd(const testing::TestInfo&) override {
     EnumThreadWindows(GetCurrentThreadId(), DestroyDialog, 0);

@@ -79,6 +79,7 @@ TEST_F(InputTestWindowTest, AWheelShowsItsInputsAndLightsTheirFunctions) {
   EXPECT_FALSE(Lit(w, 7));
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(w, IDC_INPUT_TEST_POV_VALUE + 1)));
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(w, IDC_INPUT_TEST_BUTTON_BOX + 12)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(w, IDC_INPUT_TEST_FORCE_FEEDBACK)));
 
   // Pulled out: the values stay and the note says so; back under a new
   // instance, reading resumes and the note goes.
@@ -87,6 +88,7 @@ TEST_F(InputTestWindowTest, AWheelShowsItsInputsAndLightsTheirFunctions) {
   InputTestTick(w);
   EXPECT_EQ(L"+300", Text(w, 1070));
   EXPECT_EQ(L"컨트롤러가 연결되어 있지 않습니다", Text(w, 1083));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(w, IDC_INPUT_TEST_FORCE_FEEDBACK)));
   ReplugFakeJoystickAsNew(wheel);
   SendMessageW(w, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
   SendMessageW(w, WM_TIMER, kInputTestDeviceChangeTimerId, 0);
@@ -103,6 +105,7 @@ TEST_F(InputTestWindowTest, APadsTriggersOnOneAxisGetTheNote) {
   HWND w = Open(manager, 1, {1, 2, 7, 8, 29, 30, 0, 0, 28, 26});
   ASSERT_NE(nullptr, w);
   EXPECT_EQ(L"액셀과 브레이크가 한 축의 양쪽입니다: 함께 누르면 서로 상쇄됩니다", Text(w, 1083));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(w, IDC_INPUT_TEST_FORCE_FEEDBACK)));  // no force feedback
 }
 
 TEST_F(InputTestWindowTest, TheKeyboardLightsTheFunctionOfAHeldKeyAndTakesEveryKey) {
@@ -117,6 +120,7 @@ TEST_F(InputTestWindowTest, TheKeyboardLightsTheFunctionOfAHeldKeyAndTakesEveryK
   EXPECT_EQ(L"X", Text(w, 1122));
   EXPECT_TRUE(Lit(w, 2));
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(w, IDC_INPUT_TEST_AXIS_VALUE)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(w, IDC_INPUT_TEST_FORCE_FEEDBACK)));
   EXPECT_EQ(DLGC_WANTALLKEYS,
             SendDlgItemMessageW(w, IDC_INPUT_TEST_FUNCTIONS_HEADING, WM_GETDLGCODE, 0, 0));
   FakeKeyboard().keys[DIK_X] = 0;

@@ -9,9 +9,10 @@
 #      DirectInput keyboard, OK: the rows of letters tapped shorter than a tick
 #      and of a lone Alt; nothing of the window menu and a move by keys;
 #  (e) no file, the input test opened with "테스트" ("Test"): a real key held
-#      lights its function; Escape closes it, and OK then writes the keyboard
-#      preset, as without the test.
-# Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper>
+#      lights its function and the force-feedback test is not offered for the
+#      keyboard; Escape closes it, and OK then writes the keyboard preset, as
+#      without the test.
+# Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper> <dialog_item_state.exe>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
 mkdir "$game/config"
@@ -122,6 +123,8 @@ sleep 0.5
 lit=$(tail -n +"$before" "$errors" | grep -ac 'trace:text:DrawTextExW L"ON"')
 xdotool keyup x
 [ "$lit" -ge 1 ] || fail "(e) X held lit no function"
+offered=$("$wine_run" "$3" "Velmora Input Test" 1084 2>/dev/null | tr -d '\r')
+[ "$offered" = disabled ] || fail "(e) the force-feedback button for the keyboard: $offered"
 press_key "$tested" Escape
 for i in $(seq 1 50); do
   xdotool search --onlyvisible --name '^Velmora Input Test$' >/dev/null 2>&1 || break
@@ -136,4 +139,4 @@ launcher=$(wait_for_window "Velmora Config" 20) || fail "(e) the launcher did no
 press_key "$launcher" Escape
 ended_cleanly "(e) the utility was still running 30 s after Escape"
 same_bytes "$work/keyboard-preset.cfg" "$input" "(e) input.cfg after the input test is not the keyboard preset"
-echo "PASS (e): the input test lit the held key's function and changed nothing"
+echo "PASS (e): the input test lit the held key's function, offered no force feedback and changed nothing"

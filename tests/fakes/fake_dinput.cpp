@@ -35,6 +35,7 @@ void LogRelease(FakeObjectKind kind, int joystick, int serial, ULONG refsAfter) 
 
 void InitDevice(FakeDevice& device) {
   std::memset(&device, 0, sizeof device);
+  device.autoCenter = DIPROPAUTOCENTER_ON;
   device.attached = true;
   device.capsFlags = DIDC_ATTACHED;
   device.refuseRangeAxis = -1;
@@ -125,22 +126,38 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     d.enumObjectsFlags = flags;
     if (d.fail[kFakeEnumObjects] != DI_OK) return d.fail[kFakeEnumObjects];
     if (callback == nullptr) return DIERR_INVALIDPARAM;
-    if (flags != DIDFT_ALL && (flags & DIDFT_AXIS) == 0) return DI_OK;
+    bool actuatorsOnly = (flags & DIDFT_FFACTUATOR) != 0;
+    if (flags != DIDFT_ALL && (flags & DIDFT_AXIS) == 0 && !actuatorsOnly) return DI_OK;
     for (int i = 0; i < d.axisCount; ++i) {
+      bool actuator = i < d.actuators;
+      if (actuatorsOnly && !actuator) continue;
       DIDEVICEOBJECTINSTANCEA object;
       std::memset(&object, 0, sizeof object);
       object.dwSize = sizeof object;
       object.dwOfs = d.axisOffsets[i];
-      object.dwType = DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(i);
+      object.dwType = DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(i) | (actuator ? DIDFT_FFACTUATOR : 0);
+      object.dwFlags = actuator ? DIDOI_FFACTUATOR : 0;
       std::snprintf(object.tszName, sizeof object.tszName, "Axis %d", i);
       if (callback(&object, context) == DIENUM_STOP) break;
     }
     return DI_OK;
   }
-  STDMETHODIMP GetProperty(REFGUID, LPDIPROPHEADER) override { return Unused(); }
+  STDMETHODIMP GetProperty(REFGUID property, LPDIPROPHEADER header) override {
+    Touch();
+    if (&property != &DIPROP_AUTOCENTER || header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
+    reinterpret_cast<DIPROPDWORD*>(header)->dwData = Device().autoCenter;
+    return DI_OK;
+  }
   STDMETHODIMP SetProperty(REFGUID property, LPCDIPROPHEADER header) override {
     Touch();
     FakeDevice& d = Device();
+    if (&property == &DIPROP_AUTOCENTER && header->dwSize == sizeof(DIPROPDWORD)) {
+      if (d.unplugged) return Gone();
+      if (d.acquired) return DIERR_ACQUIRED;
+      ++d.autoCenterSets;
+      d.autoCenter = reinterpret_cast<const DIPROPDWORD*>(header)->dwData;
+      return DI_OK;
+    }
     if (&property == &DIPROP_BUFFERSIZE && header != nullptr) {
       if (header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
       if (d.acquired) return DIERR_ACQUIRED;  // only before the first Acquire
@@ -174,6 +191,9 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     if (d.acquired) return S_FALSE;
     // Pulled out: an object acquired before learns of it at its next read.
     if (d.unplugged) return DIERR_UNPLUGGED;
+    if ((d.cooperativeFlags & DISCL_EXCLUSIVE) != 0 && d.effectFail[kFakeExclusiveAcquire] != DI_OK) {
+      return d.effectFail[kFakeExclusiveAcquire];
+    }
     d.acquired = true;
     return DI_OK;
   }
@@ -239,9 +259,14 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   STDMETHODIMP SetCooperativeLevel(HWND window, DWORD flags) override {
     Touch();
     FakeDevice& d = Device();
+    if (d.acquired && !Dead()) return DIERR_ACQUIRED;
+    HRESULT result = d.fail[kFakeSetCooperativeLevel];
+    if (result == DI_OK && (flags & DISCL_EXCLUSIVE) != 0) result = d.effectFail[kFakeExclusiveLevel];
+    // A refused level leaves the one before.
+    if (result != DI_OK && (flags & DISCL_EXCLUSIVE) != 0) return result;
     d.cooperativeWindow = window;
     d.cooperativeFlags = flags;
-    return d.fail[kFakeSetCooperativeLevel];
+    return result;
   }
   STDMETHODIMP GetObjectInfo(LPDIDEVICEOBJECTINSTANCEA, DWORD, DWORD) override {
     return Unused();
@@ -251,17 +276,31 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   STDMETHODIMP Initialize(HINSTANCE, DWORD, REFGUID) override { return Unused(); }
 
   // IDirectInputDevice2
-  STDMETHODIMP CreateEffect(REFGUID, LPCDIEFFECT, LPDIRECTINPUTEFFECT*, LPUNKNOWN) override {
-    return Unused();
+  STDMETHODIMP CreateEffect(REFGUID guid, LPCDIEFFECT parameters, LPDIRECTINPUTEFFECT* out,
+                            LPUNKNOWN outer) override;
+  STDMETHODIMP EnumEffects(LPDIENUMEFFECTSCALLBACKA callback, LPVOID context,
+                           DWORD type) override {
+    Touch();
+    FakeDevice& d = Device();
+    const bool offered[] = {d.offersConstantForce, d.offersSine};
+    const GUID* guids[] = {&GUID_ConstantForce, &GUID_Sine};
+    const DWORD types[] = {DIEFT_CONSTANTFORCE, DIEFT_PERIODIC};
+    for (int e = 0; e < 2; ++e) {
+      if (!offered[e] || (type != DIEFT_ALL && type != types[e])) continue;
+      DIEFFECTINFOA info;
+      std::memset(&info, 0, sizeof info);
+      info.dwSize = sizeof info;
+      info.guid = *guids[e];
+      info.dwEffType = types[e];
+      if (callback(&info, context) == DIENUM_STOP) break;
+    }
+    return DI_OK;
   }
-  STDMETHODIMP EnumEffects(LPDIENUMEFFECTSCALLBACKA, LPVOID, DWORD) override { return Unused(); }
   STDMETHODIMP GetEffectInfo(LPDIEFFECTINFOA, REFGUID) override { return Unused(); }
   STDMETHODIMP GetForceFeedbackState(LPDWORD) override { return Unused(); }
-  STDMETHODIMP SendForceFeedbackCommand(DWORD) override { return Unused(); }
-  STDMETHODIMP EnumCreatedEffectObjects(LPDIENUMCREATEDEFFECTOBJECTSCALLBACK, LPVOID,
-                                        DWORD) override {
-    return Unused();
-  }
+  STDMETHODIMP SendForceFeedbackCommand(DWORD command) override;
+  STDMETHODIMP EnumCreatedEffectObjects(LPDIENUMCREATEDEFFECTOBJECTSCALLBACK callback,
+                                        LPVOID context, DWORD) override;
   STDMETHODIMP Escape(LPDIEFFESCAPE) override { return Unused(); }
   STDMETHODIMP Poll() override {
     Touch();
@@ -281,6 +320,15 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     return Unused();
   }
 
+  // Whether effects may play now: acquired at an exclusive level.
+  bool Exclusive() { return Device().acquired && !Dead() && (Device().cooperativeFlags & DISCL_EXCLUSIVE) != 0; }
+  // A call that needs the device, on a device pulled out.
+  HRESULT Gone() {
+    ++Device().callsWhileUnplugged;
+    return DIERR_INPUTLOST;
+  }
+  int Index() const { return device_; }
+
  private:
   REFIID OwnInterface() const override { return IID_IDirectInputDevice7A; }
   void LogReleased(ULONG refsAfter) const override {
@@ -293,6 +341,101 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
 
   int device_ = 0;
   int generation_ = 0;
+};
+
+// One effect made by CreateEffect, with its parameters as last given.
+class FakeEffectObject : public CountedFake<IDirectInputEffect> {
+ public:
+  void Begin(FakeDeviceObject* owner, bool sine, int serial) {
+    owner_ = owner;
+    sine_ = sine;
+    serial_ = serial;
+    refs_ = 1;
+    axes_ = firstAxis_ = period_ = duration_ = 0;
+    from_ = magnitude_ = 0;
+  }
+  FakeDeviceObject* Owner() const { return owner_; }
+  // Takes what `flags` name of `p`; axes that are no actuator are refused.
+  HRESULT Take(LPCDIEFFECT p, DWORD flags) {
+    if (p == nullptr || p->dwSize != sizeof(DIEFFECT) || p->cAxes == 0 || p->rgdwAxes == nullptr ||
+        p->rglDirection == nullptr ||
+        (p->dwFlags & (DIEFF_OBJECTOFFSETS | DIEFF_CARTESIAN)) != (DIEFF_OBJECTOFFSETS | DIEFF_CARTESIAN)) {
+      return DIERR_INVALIDPARAM;
+    }
+    const FakeDevice& d = Device();
+    for (DWORD a = 0; (flags & DIEP_AXES) != 0 && a < p->cAxes; ++a) {
+      int i = 0;
+      while (i < d.actuators && d.axisOffsets[i] != p->rgdwAxes[a]) ++i;
+      if (i == d.actuators) return DIERR_INVALIDPARAM;
+    }
+    if ((flags & DIEP_AXES) != 0) axes_ = p->cAxes, firstAxis_ = p->rgdwAxes[0];
+    if ((flags & DIEP_DIRECTION) != 0) from_ = p->rglDirection[0] > 0 ? 1 : p->rglDirection[0] < 0 ? -1 : 0;
+    if ((flags & DIEP_DURATION) != 0) duration_ = p->dwDuration;
+    if ((flags & DIEP_TYPESPECIFICPARAMS) == 0) return DI_OK;
+    if (p->cbTypeSpecificParams != (sine_ ? sizeof(DIPERIODIC) : sizeof(DICONSTANTFORCE))) {
+      return DIERR_INVALIDPARAM;
+    }
+    const DIPERIODIC* periodic = static_cast<const DIPERIODIC*>(p->lpvTypeSpecificParams);
+    magnitude_ = sine_ ? static_cast<LONG>(periodic->dwMagnitude)
+                       : static_cast<const DICONSTANTFORCE*>(p->lpvTypeSpecificParams)->lMagnitude;
+    period_ = sine_ ? periodic->dwPeriod : 0;
+    return DI_OK;
+  }
+  bool Alive() const { return refs_ > 0; }
+
+  STDMETHODIMP Initialize(HINSTANCE, DWORD, REFGUID) override { return Unused(); }
+  STDMETHODIMP GetEffectGuid(LPGUID) override { return Unused(); }
+  STDMETHODIMP GetParameters(LPDIEFFECT, DWORD) override { return Unused(); }
+  STDMETHODIMP SetParameters(LPCDIEFFECT parameters, DWORD flags) override {
+    HRESULT result = Call(false, kFakeEffectSetParameters, nullptr);
+    if (result == DI_OK) result = Take(parameters, flags);
+    if (result != DI_OK || (flags & DIEP_START) == 0) return result;
+    if (!owner_->Exclusive()) return DIERR_NOTEXCLUSIVEACQUIRED;
+    Play();
+    return DI_OK;
+  }
+  STDMETHODIMP Start(DWORD, DWORD) override {
+    HRESULT result = Call(true, kFakeEffectStart, nullptr);
+    if (result == DI_OK) Play();
+    return result;
+  }
+  STDMETHODIMP Stop() override { return Call(true, kFakeEffectStepCount, &Device().stops); }
+  STDMETHODIMP GetEffectStatus(LPDWORD) override { return Unused(); }
+  STDMETHODIMP Download() override { return Call(true, kFakeEffectDownload, &Device().downloads); }
+  STDMETHODIMP Unload() override { return Call(false, kFakeEffectStepCount, &Device().unloads); }
+  STDMETHODIMP Escape(LPDIEFFESCAPE) override { return Unused(); }
+
+ private:
+  REFIID OwnInterface() const override { return IID_IDirectInputEffect; }
+  void LogReleased(ULONG refsAfter) const override {
+    LogRelease(kFakeObjectEffect, owner_->Index(), serial_, refsAfter);
+    if (refsAfter == 0) ++DeviceAt(owner_->Index()).effectsReleased;
+  }
+  FakeDevice& Device() const { return DeviceAt(owner_->Index()); }
+  // One call: refused on a device pulled out, without the exclusive
+  // acquisition where it needs it, or as scripted; else counted.
+  HRESULT Call(bool exclusive, FakeEffectStep step, int* count) {
+    Touch();
+    FakeDevice& d = Device();
+    if (d.unplugged) return owner_->Gone();
+    if (exclusive && !owner_->Exclusive()) return DIERR_NOTEXCLUSIVEACQUIRED;
+    if (step != kFakeEffectStepCount && d.effectFail[step] != DI_OK) return d.effectFail[step];
+    if (count != nullptr) ++*count;
+    return DI_OK;
+  }
+  void Play() {
+    FakeDevice& d = Device();
+    int sign = magnitude_ > 0 ? 1 : magnitude_ < 0 ? -1 : 0;
+    if (d.playCount < kFakeMaxPlays) {
+      d.plays[d.playCount++] = {sine_, axes_, firstAxis_, magnitude_, sine_ ? 0 : -from_ * sign,
+                                period_, duration_};
+    }
+  }
+
+  FakeDeviceObject* owner_ = nullptr;
+  bool sine_ = false;
+  DWORD axes_ = 0, firstAxis_ = 0, period_ = 0, duration_ = 0;
+  LONG from_ = 0, magnitude_ = 0;
 };
 
 class FakeInputObject : public CountedFake<IDirectInput7A> {
@@ -324,6 +467,59 @@ FakeDeviceObject deviceObjects[kMaxDeviceObjects];
 int deviceObjectCount;
 FakeInputObject inputObjects[kMaxInputObjects];
 int inputObjectCount;
+constexpr int kMaxEffectObjects = 64;
+FakeEffectObject effectObjects[kMaxEffectObjects];
+int effectObjectCount;
+
+HRESULT FakeDeviceObject::CreateEffect(REFGUID guid, LPCDIEFFECT parameters,
+                                       LPDIRECTINPUTEFFECT* out, LPUNKNOWN outer) {
+  Touch();
+  FakeDevice& d = Device();
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (d.unplugged) return Gone();
+  if (d.effectFail[kFakeCreateEffect] != DI_OK) return d.effectFail[kFakeCreateEffect];
+  bool sine = IsEqualGUID(guid, GUID_Sine) != 0;
+  bool offered = sine ? d.offersSine : d.offersConstantForce && IsEqualGUID(guid, GUID_ConstantForce);
+  if (!offered) return DIERR_DEVICENOTREG;
+  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+  if (effectObjectCount >= kMaxEffectObjects) return E_OUTOFMEMORY;
+  FakeEffectObject& effect = effectObjects[effectObjectCount];
+  effect.Begin(this, sine, ++world.serial);
+  if (parameters != nullptr) {
+    HRESULT result = effect.Take(parameters, DIEP_ALLPARAMS);
+    if (result != DI_OK) {
+      effect.Clear();
+      return result;
+    }
+  }
+  ++effectObjectCount;
+  ++d.effectsCreated;
+  *out = &effect;
+  return DI_OK;
+}
+
+HRESULT FakeDeviceObject::SendForceFeedbackCommand(DWORD command) {
+  Touch();
+  FakeDevice& d = Device();
+  if (d.unplugged) return Gone();
+  if (!Exclusive()) return DIERR_NOTEXCLUSIVEACQUIRED;
+  if (command != DISFFC_STOPALL) return DI_OK;
+  ++d.stopAllCommands;
+  return DI_OK;
+}
+
+HRESULT FakeDeviceObject::EnumCreatedEffectObjects(LPDIENUMCREATEDEFFECTOBJECTSCALLBACK callback,
+                                                   LPVOID context, DWORD) {
+  Touch();
+  if (callback == nullptr) return DIERR_INVALIDPARAM;
+  for (int i = 0; i < effectObjectCount; ++i) {
+    FakeEffectObject& effect = effectObjects[i];
+    if (effect.Owner() != this || !effect.Alive()) continue;
+    if (callback(&effect, context) == DIENUM_STOP) break;
+  }
+  return DI_OK;
+}
 
 bool EnumeratesJoysticks(DWORD devType) {
   return devType == 0 || devType == DIDEVTYPE_JOYSTICK;
@@ -400,8 +596,10 @@ void ResetFakeDirectInput() {
   // Objects of an earlier test are nobody's any more, even if it leaked them.
   for (int i = 0; i < deviceObjectCount; ++i) deviceObjects[i].Clear();
   for (int i = 0; i < inputObjectCount; ++i) inputObjects[i].Clear();
+  for (int i = 0; i < effectObjectCount; ++i) effectObjects[i].Clear();
   deviceObjectCount = 0;
   inputObjectCount = 0;
+  effectObjectCount = 0;
 }
 
 HRESULT WINAPI FakeDirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid,
@@ -520,6 +718,7 @@ int FakeLiveObjects() {
   int live = 0;
   for (int i = 0; i < deviceObjectCount; ++i) live += deviceObjects[i].InUse() ? 1 : 0;
   for (int i = 0; i < inputObjectCount; ++i) live += inputObjects[i].InUse() ? 1 : 0;
+  for (int i = 0; i < effectObjectCount; ++i) live += effectObjects[i].InUse() ? 1 : 0;
   return live;
 }
 

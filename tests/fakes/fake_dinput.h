@@ -46,6 +46,10 @@
 //                                          // (Acquire DIERR_UNPLUGGED); a new one works
 //   ReplugFakeJoystickAsNew(wheel);        // back as under Wine: a new guidInstance
 //                                          // (same guidProduct and name), old objects dead
+// Force feedback: wheel.offersConstantForce, offersSine (EnumEffects lists
+// them), actuators = N (its first N axes), effectFail[kFakeEffectDownload] = ...
+// Effects play only while acquired at an exclusive level, and the level and
+// DIPROP_AUTOCENTER change only while not acquired, as in DirectInput.
 // Two controllers of one model: b.guidProduct = a.guidProduct, and one name.
 // A GUID given again: pad.guidInstance = wheel.guidInstance (CreateDeviceEx
 // opens the one of them added last).
@@ -84,6 +88,25 @@ enum FakeStep {
   kFakeGetCapabilities,
   kFakeEnumObjects,
   kFakeStepCount
+};
+
+// The force-feedback steps a test can make fail; the first two at an exclusive level.
+enum FakeEffectStep {
+  kFakeExclusiveLevel, kFakeExclusiveAcquire, kFakeCreateEffect, kFakeEffectDownload,
+  kFakeEffectStart, kFakeEffectSetParameters, kFakeEffectStepCount
+};
+
+constexpr int kFakeMaxPlays = 8;
+
+// One start of an effect (Start, or SetParameters with DIEP_START).
+struct FakeEffectPlay {
+  bool sine;        // GUID_Sine, else GUID_ConstantForce
+  DWORD axes;       // cAxes
+  DWORD firstAxis;  // rgdwAxes[0]
+  LONG magnitude;   // lMagnitude, or the sine's dwMagnitude
+  int pushesX;      // -1 toward -X, +1 toward +X: a force comes from its direction
+  DWORD period;     // the sine's, microseconds
+  DWORD duration;   // microseconds
 };
 
 // One scripted device (the keyboard or a controller) and what was done to it.
@@ -134,6 +157,16 @@ struct FakeDevice {
   int dataReads;                    // GetDeviceData calls
   DIDEVICEOBJECTDATA keyEvents[kFakeMaxKeyEvents];  // kept, oldest first
   int keyEventCount;
+  // --- force feedback: script, then observed ---
+  bool offersConstantForce, offersSine;
+  int actuators;                    // axes 0..actuators-1 are force actuators
+  HRESULT effectFail[kFakeEffectStepCount];
+  DWORD autoCenter;                 // DIPROP_AUTOCENTER now (DIPROPAUTOCENTER_ON)
+  int autoCenterSets, effectsCreated, effectsReleased, downloads, stops, unloads;
+  int stopAllCommands;              // DISFFC_STOPALL accepted
+  int callsWhileUnplugged;          // effect calls and commands that needed it
+  FakeEffectPlay plays[kFakeMaxPlays];
+  int playCount;
 };
 typedef FakeDevice FakeJoystick;
 
@@ -151,7 +184,7 @@ struct FakeInput {
   int enumStops;           // callbacks answered DIENUM_STOP
 };
 
-enum FakeObjectKind { kFakeObjectDirectInput, kFakeObjectKeyboard, kFakeObjectJoystick };
+enum FakeObjectKind { kFakeObjectDirectInput, kFakeObjectKeyboard, kFakeObjectJoystick, kFakeObjectEffect };
 
 struct FakeReleaseEntry {
   FakeObjectKind kind;

@@ -15,6 +15,7 @@
 
 #include "controls/calibration_dialog.h"
 #include "controls/control_settings_dialog.h"
+#include "controls/input_manager.h"
 #include "controls/input_test_window.h"
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_dialog.h"
@@ -195,41 +196,36 @@ TEST(ReadableTexts, TheFaceCheckCountsTheListsRows) {
   EXPECT_EQ(templatesOnly.missingUsed + 1, withList.missingUsed);
 }
 
-// The texts of the string tables, each shown in the graphic settings' status
-// text in the chosen interface: a glyph for every character (the lines over
-// the graphics test are drawn in the same face), and every status whole as it
-// wraps in that control (DrawText's word breaks in its font, within its width
-// and height), each failure with its step.
-TEST(ReadableTexts, TheStringTablesTextsShowWholeInTheStatus) {
-  PrepareDialogTests();
-  SettleInterfaceLanguage();
-  ShareDialogListTexts();
-  EnumerateDisplayDevices();
-  std::memset(&GraphicSettings, 0, sizeof GraphicSettings);
-  CurrentDeviceRow = 0;
-  HWND graphics = Create(IDD_GRAPHIC_SETTINGS, nullptr, GraphicSettingsDialogProc);
-  ASSERT_NE(nullptr, graphics);
-  HWND status = GetDlgItem(graphics, IDC_GRAPHIC_TEST_STATUS);
+// The texts of ids `first` to `end` - 1 of the string tables, each shown in
+// `window`'s status text `statusId` in the chosen interface: a glyph for every
+// character, and every status whole as it wraps in that control (DrawText's
+// word breaks in its font, within its width and height), each failure
+// (`failed`) with each step (from `firstStep` on). Counts the texts in `texts`.
+void ExpectStatusesShowWhole(HWND window, int statusId, UINT first, UINT end, UINT failed,
+                             UINT firstStep, int& texts) {
+  HWND status = GetDlgItem(window, statusId);
   auto text = [](UINT id) {
     wchar_t loaded[256] = {};
     LoadInterfaceString(ProgramInstance, id, loaded, 256);
     return std::wstring(loaded);
   };
-  std::vector<std::wstring> statuses = {text(IDS_GRAPHICS_TEST_CONFIRMED),
-                                        text(IDS_GRAPHICS_TEST_NOT_CONFIRMED)};
-  int texts = 0;
-  for (UINT id = IDS_GRAPHICS_TEST_FIRST; id < IDS_INPUT_TEST_FIRST; ++id) {
+  std::vector<std::wstring> statuses;
+  texts = 0;
+  for (UINT id = first; id < end; ++id) {
     std::wstring shown = text(id);
     if (shown.empty()) continue;
     ++texts;
     SetWindowTextW(status, shown.c_str());
-    EXPECT_EQ("", Unreadable(graphics)) << id;
-    if (id < IDS_GRAPHICS_TEST_STEP_PREPARING) continue;
-    wchar_t failed[512];
-    wsprintfW(failed, text(IDS_GRAPHICS_TEST_FAILED).c_str(), shown.c_str(), 0x88760000ul);
-    statuses.push_back(failed);
+    EXPECT_EQ("", Unreadable(window)) << id;
+    if (id == failed) continue;
+    if (id < firstStep) {
+      statuses.push_back(shown);
+      continue;
+    }
+    wchar_t failure[512];
+    wsprintfW(failure, text(failed).c_str(), shown.c_str(), 0x88760000ul);
+    statuses.push_back(failure);
   }
-  EXPECT_EQ(16, texts);
   RECT room;
   GetClientRect(status, &room);
   HDC dc = GetDC(status);
@@ -243,7 +239,39 @@ TEST(ReadableTexts, TheStringTablesTextsShowWholeInTheStatus) {
   }
   SelectObject(dc, previous);
   ReleaseDC(status, dc);
+}
+
+// The graphics test's texts in the graphic settings' status (the lines over
+// its scene are drawn in the same face), and the force-feedback test's in the
+// input test's status (its button's "Stop" among them).
+TEST(ReadableTexts, TheStringTablesTextsShowWholeInTheStatus) {
+  PrepareDialogTests();
+  SettleInterfaceLanguage();
+  ShareDialogListTexts();
+  EnumerateDisplayDevices();
+  std::memset(&GraphicSettings, 0, sizeof GraphicSettings);
+  CurrentDeviceRow = 0;
+  HWND graphics = Create(IDD_GRAPHIC_SETTINGS, nullptr, GraphicSettingsDialogProc);
+  ASSERT_NE(nullptr, graphics);
+  int texts = 0;
+  ExpectStatusesShowWhole(graphics, IDC_GRAPHIC_TEST_STATUS, IDS_GRAPHICS_TEST_FIRST,
+                          IDS_INPUT_TEST_FIRST, IDS_GRAPHICS_TEST_FAILED,
+                          IDS_GRAPHICS_TEST_STEP_PREPARING, texts);
+  EXPECT_EQ(16, texts);
   DestroyWindow(graphics);
+
+  FakeDirectInputScope fake;
+  AddWheel("Velmora Wheel");
+  InputManager manager;
+  ASSERT_TRUE(manager.Initialize(ProgramInstance, nullptr));
+  InputTestSetup setup = {&manager, 1, {1, 2, 7, 8, 32, 33, 26, 29, 27, 28}, {1, 1, 1}, {}};
+  HWND test = Create(IDD_INPUT_TEST, nullptr, InputTestDialogProc, reinterpret_cast<LPARAM>(&setup));
+  ASSERT_NE(nullptr, test);
+  ExpectStatusesShowWhole(test, IDC_INPUT_TEST_FORCE_FEEDBACK_STATUS, IDS_FORCE_FEEDBACK_TEST_FIRST,
+                          IDS_FORCE_FEEDBACK_TEST_FIRST + 64, IDS_FORCE_FEEDBACK_FAILED,
+                          IDS_FORCE_FEEDBACK_STEP_TAKING, texts);
+  EXPECT_EQ(11, texts);
+  DestroyWindow(test);
 }
 
 // The English windows, in the face this locale gives "MS Shell Dlg": every
@@ -355,7 +383,8 @@ TEST(ReadableTexts, TheEnglishWindowsShowTheirTextsWholeInTheKoreanOrder) {
   for (int a = 0; a < 8; ++a) inputTest.texts.insert(inputTest.texts.end(), {L"", L"", L""});
   for (const wchar_t* pov : kPovs) inputTest.texts.insert(inputTest.texts.end(), {pov, L""});
   for (const wchar_t* number : kNumbers) inputTest.texts.push_back(number);
-  inputTest.texts.insert(inputTest.texts.end(), {L"Buttons down", L"", L"", L"Close"});
+  inputTest.texts.insert(inputTest.texts.end(),
+                         {L"Buttons down", L"", L"", L"Close", L"Test force feedback", L""});
   std::vector<EnglishWindow> all(std::begin(windows), std::end(windows));
   all.push_back(inputTest);
   for (const EnglishWindow& expected : all) {
