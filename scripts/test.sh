@@ -8,13 +8,11 @@ bash "$ROOT/scripts/bootstrap.sh"
 . "$ROOT/scripts/build.sh"
 . "$ROOT/scripts/xvfb.sh"
 
-build_host
-build_win with-host
-
 # The Windows tests run in lanes (tests/CMakeLists.txt): each lane has its own
 # Xvfb display, Wine prefix and persistent Wine server, and ctest gives every
 # Windows test a free lane, so two of them run at once without meeting.
 lanes=${VELMORA_TEST_LANES:-2}
+WIN_ARCH=$(win_test_arch)
 export WINEARCH=$(wine_arch_of "$WIN_ARCH") WINEDEBUG=-all
 # The first lane's prefix is the build's own, which run.sh, the pictures and
 # the benchmarks use too; the others lie beside it.
@@ -22,8 +20,10 @@ lane_prefix() {
   if [ "$1" = 1 ]; then echo "$WIN_BUILD/wineprefix"; else echo "$WIN_BUILD/wineprefix-lane$1"; fi
 }
 displays=()
+making=""
 cleanup() {
   local lane
+  [ -z "$making" ] || kill "$making" 2>/dev/null || true
   for lane in $(seq 1 "$lanes"); do
     WINEPREFIX=$(lane_prefix "$lane") wineserver -k >/dev/null 2>&1 || true
   done
@@ -38,27 +38,39 @@ done
 # A prefix is made once. The other lanes' prefixes are copies of the first,
 # made once it is prepared and its server has ended (so its registry is on
 # disk): copying the 700 MB of a 64-bit prefix took 5 s on a busy machine of
-# two cores, where making one took 37 s.
+# two cores, where making one took 37 s. Wine mostly waits on itself while it
+# makes one, so that happens beside the build, which only needs the tree
+# configured first (for its wine-run.sh).
 copy_first=0
 for lane in $(seq 2 "$lanes"); do
   [ -f "$(lane_prefix "$lane")/system.reg" ] || copy_first=1
 done
 if [ ! -f "$(lane_prefix 1)/system.reg" ] || [ $copy_first = 1 ]; then
+  configure_win "$WIN_BUILD"
   (
     export WINEPREFIX=$(lane_prefix 1) DISPLAY=${displays[1]}
     wineserver -k >/dev/null 2>&1 || true
     mkdir -p "$WINEPREFIX"
     prepare_wine_prefix
     wineserver -w
-  )
-  for lane in $(seq 2 "$lanes"); do
-    prefix=$(lane_prefix "$lane")
-    if [ ! -f "$prefix/system.reg" ]; then
-      rm -rf "$prefix"
-      cp -a "$(lane_prefix 1)" "$prefix"
-    fi
-  done
+    for lane in $(seq 2 "$lanes"); do
+      prefix=$(lane_prefix "$lane")
+      if [ ! -f "$prefix/system.reg" ]; then
+        rm -rf "$prefix"
+        cp -a "$(lane_prefix 1)" "$prefix"
+      fi
+    done
+  ) &
+  making=$!
 fi
+
+build_host
+build_win with-host
+if [ -n "$making" ]; then
+  wait "$making" || { echo "test: making the Wine prefixes failed" >&2; exit 1; }
+  making=""
+fi
+
 # One persistent wineserver per lane for the whole run, started before anything
 # else uses the prefix (a server that is already running would ignore -p), so
 # that each test program starts in a fraction of a second instead of seconds;
