@@ -70,8 +70,17 @@ if [ ! -f "$(lane_prefix 1)/system.reg" ] || [ $copy_first = 1 ]; then
   making=$!
 fi
 
-build_host
+# The host build beside the Windows one: each leaves the processors idle while
+# it configures and links.
+mkdir -p "$BUILD_ROOT"
+build_host >"$BUILD_ROOT/host-build.log" 2>&1 &
+building_host=$!
 build_win with-host
+if ! wait "$building_host"; then
+  cat "$BUILD_ROOT/host-build.log" >&2
+  echo "test: the host build failed" >&2
+  exit 1
+fi
 if [ -n "$making" ]; then
   wait "$making" || { echo "test: making the Wine prefixes failed" >&2; exit 1; }
   making=""
