@@ -27,9 +27,11 @@ lane_prefix() {
 }
 displays=()
 making=""
+building_host=""
 cleanup() {
   local lane
   [ -z "$making" ] || kill "$making" 2>/dev/null || true
+  [ -z "$building_host" ] || kill "$building_host" 2>/dev/null || true
   for lane in $(seq 1 "$lanes"); do
     WINEPREFIX=$(lane_prefix "$lane") wineserver -k >/dev/null 2>&1 || true
   done
@@ -81,6 +83,7 @@ if ! wait "$building_host"; then
   echo "test: the host build failed" >&2
   exit 1
 fi
+building_host=""
 if [ -n "$making" ]; then
   wait "$making" || { echo "test: making the Wine prefixes failed" >&2; exit 1; }
   making=""
