@@ -1,5 +1,7 @@
 #include "controls/force_feedback_test.h"
 
+#include "controls/input_manager.h"
+
 #include <cstring>
 
 DWORD(WINAPI* ForceFeedbackClock)() = GetTickCount;
@@ -35,17 +37,6 @@ BOOL CALLBACK NoteActuator(LPCDIDEVICEOBJECTINSTANCEA object, LPVOID context) {
   return DIENUM_CONTINUE;
 }
 
-DIPROPDWORD AutoCenterProperty(DWORD value) {
-  DIPROPDWORD property;
-  std::memset(&property, 0, sizeof property);
-  property.diph.dwSize = sizeof(DIPROPDWORD);
-  property.diph.dwHeaderSize = sizeof(DIPROPHEADER);
-  property.diph.dwObj = 0;
-  property.diph.dwHow = DIPH_DEVICE;
-  property.dwData = value;
-  return property;
-}
-
 // The one way every test ends, whatever ended it, in this order: our effect
 // stopped, unloaded and released; every force on the device stopped (that
 // needs the exclusive acquisition, so before it is given up); the device
@@ -68,7 +59,7 @@ void CleanUp(ForceFeedbackTest& test, bool deviceGone) {
   test.device->Unacquire();
   test.exclusive = false;
   if (!deviceGone && test.autoCenterRead) {
-    DIPROPDWORD centre = AutoCenterProperty(test.autoCenter);
+    DIPROPDWORD centre = DeviceDwordProperty(test.autoCenter);
     test.device->SetProperty(DIPROP_AUTOCENTER, &centre.diph);
   }
   test.device->SetCooperativeLevel(test.settingsWindow, kSettingsLevel);
@@ -91,11 +82,11 @@ ForceFeedbackEnd Fail(ForceFeedbackTest& test, ForceFeedbackStep step, HRESULT c
 HRESULT TakeDevice(ForceFeedbackTest& test, HWND testWindow) {
   test.taken = true;
   test.device->Unacquire();
-  DIPROPDWORD centre = AutoCenterProperty(0);
+  DIPROPDWORD centre = DeviceDwordProperty(0);
   if (SUCCEEDED(test.device->GetProperty(DIPROP_AUTOCENTER, &centre.diph))) {
     test.autoCenterRead = true;
     test.autoCenter = centre.dwData;
-    DIPROPDWORD off = AutoCenterProperty(DIPROPAUTOCENTER_OFF);
+    DIPROPDWORD off = DeviceDwordProperty(DIPROPAUTOCENTER_OFF);
     // A wheel without a spring may refuse: there is nothing to turn off.
     test.device->SetProperty(DIPROP_AUTOCENTER, &off.diph);
   }

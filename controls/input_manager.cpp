@@ -142,6 +142,17 @@ static void ShutdownManager(InputManager& manager) { manager.Shutdown(); }
 
 InputManager::~InputManager() { ShutdownManager(*this); }
 
+DIPROPDWORD DeviceDwordProperty(DWORD value) {
+  DIPROPDWORD property;
+  std::memset(&property, 0, sizeof property);
+  property.diph.dwSize = sizeof(DIPROPDWORD);
+  property.diph.dwHeaderSize = sizeof(DIPROPHEADER);
+  property.diph.dwObj = 0;
+  property.diph.dwHow = DIPH_DEVICE;
+  property.dwData = value;
+  return property;
+}
+
 HRESULT CreateDirectInput(HINSTANCE instance, IDirectInput7A*& input) {
   input = nullptr;
   HRESULT result = InputPlatform.createEx(instance, 0x0700, IID_IDirectInput7A,
@@ -159,13 +170,7 @@ bool SetUpKeyboard(IDirectInput7A* input, HWND owner, InputDeviceSetup& out) {
   if (FAILED(result)) return FailSetUp(out, kSetupCooperativeLevel, result);
   // The buffer keeps every press and release between two ticks, however short
   // the tap; it can only be given before the device is first acquired.
-  DIPROPDWORD buffer;
-  std::memset(&buffer, 0, sizeof buffer);
-  buffer.diph.dwSize = sizeof(DIPROPDWORD);
-  buffer.diph.dwHeaderSize = sizeof(DIPROPHEADER);
-  buffer.diph.dwObj = 0;
-  buffer.diph.dwHow = DIPH_DEVICE;
-  buffer.dwData = kKeyEventBufferSize;
+  DIPROPDWORD buffer = DeviceDwordProperty(kKeyEventBufferSize);
   out.bufferResult = out.device->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph);
   // The keyboard is acquired by each read, not here.
   return true;

@@ -94,6 +94,9 @@ struct JoystickSetup {
   HRESULT refusedAxisResult;    // what it answered
 };
 
+// A device-wide DWORD property (DIPROP_BUFFERSIZE, DIPROP_AUTOCENTER) of `value`.
+DIPROPDWORD DeviceDwordProperty(DWORD value);
+
 // DirectInput 7 through InputPlatform: DI_OK and the interface, or the failure.
 HRESULT CreateDirectInput(HINSTANCE instance, IDirectInput7A*& input);
 // The system keyboard for `owner`: created, given its data format, its
