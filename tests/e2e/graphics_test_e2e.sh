@@ -43,10 +43,11 @@ status_since() {
 }
 lines() { wc -l <"$errors"; }
 # status_is TEXT LINE: whether the status drawn after line LINE becomes TEXT
-# within 5 s (the settings repaint it once the test has let go of the screen).
+# within 15 s (the settings repaint it once the test has let go of the screen;
+# with the release builds beside the lanes, 5 s was once not enough).
 status_is() {
   local i
-  for i in $(seq 1 50); do
+  for i in $(seq 1 150); do
     [ "$(status_since "$2")" = "$1" ] && return 0
     sleep 0.1
   done
