@@ -46,9 +46,8 @@ done
 # A prefix is made once. The other lanes' prefixes are copies of the first,
 # made once it is prepared and its server has ended (so its registry is on
 # disk): copying the 700 MB of a 64-bit prefix took 5 s on a busy machine of
-# two cores, where making one took 37 s. Wine mostly waits on itself while it
-# makes one, so that happens beside the build, which only needs the tree
-# configured first (for its wine-run.sh).
+# two cores, where making one took 37 s. Making it needs only the configured
+# tree (its wine-run.sh), so it runs beside the build.
 copy_first=0
 for lane in $(seq 2 "$lanes"); do
   [ -f "$(lane_prefix "$lane")/system.reg" ] || copy_first=1
