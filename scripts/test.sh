@@ -9,9 +9,14 @@ bash "$ROOT/scripts/bootstrap.sh"
 . "$ROOT/scripts/xvfb.sh"
 
 # The Windows tests run in lanes (tests/CMakeLists.txt): each lane has its own
-# Xvfb display, Wine prefix and persistent Wine server, and ctest gives every
-# Windows test a free lane, so two of them run at once without meeting.
-lanes=${VELMORA_TEST_LANES:-2}
+# Xvfb display, Wine prefix and persistent Wine server, and every Windows test
+# takes a free one (build/win/wine-lane.sh), so they run at once without
+# meeting.
+# As many lanes as tests run at once: three, one of them mostly for the tests
+# that need none (the release checks, the host's sanitizer tests and fuzzing);
+# with four at once, the fuzzing and the release builds together slowed every
+# lane on a machine of two cores.
+lanes=${VELMORA_TEST_LANES:-3}
 WIN_ARCH=$(win_test_arch)
 export WINEARCH=$(wine_arch_of "$WIN_ARCH") WINEDEBUG=-all
 # The X library looks for the user's X resources each time Wine makes a pixmap
@@ -93,7 +98,6 @@ fi
 # that each test program starts in a fraction of a second instead of seconds;
 # the lanes get ready side by side.
 mkdir -p "$WIN_BUILD/lanes"
-lane_list=""
 preparing=()
 for lane in $(seq 1 "$lanes"); do
   prefix=$(lane_prefix "$lane")
@@ -105,21 +109,13 @@ for lane in $(seq 1 "$lanes"); do
   ) &
   preparing+=($!)
   printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "${displays[$lane]}" "$prefix" >"$WIN_BUILD/lanes/$lane.env"
-  lane_list="$lane_list${lane_list:+,}{\"id\":\"$lane\",\"slots\":1}"
 done
 wait "${preparing[@]}"
-echo "{\"version\":{\"major\":1,\"minor\":0},\"local\":[{\"wine_lanes\":[$lane_list]}]}" \
-  >"$WIN_BUILD/lanes/lanes.json"
+export VELMORA_LANES=$lanes
 
 rm -f "$WIN_BUILD/wine-deaths.log"
 status=0
-# Three at a time: a Windows test in each lane, and beside them one of the
-# tests that need no lane (the release checks, the host's sanitizer tests and
-# fuzzing). With two, the release check would hold one lane's slot for its
-# whole build; with four, the fuzzing and the release builds together slow
-# every lane on a machine of two cores.
-ctest --test-dir "$WIN_BUILD" --output-on-failure -j3 \
-      --resource-spec-file "$WIN_BUILD/lanes/lanes.json" "$@" || status=$?
+ctest --test-dir "$WIN_BUILD" --output-on-failure -j"$lanes" "$@" || status=$?
 if [ -s "$WIN_BUILD/wine-deaths.log" ]; then
   echo "Wine itself died of a signal here (test programs were run once more; an end-to-end run that had done its work was let pass):"
   cat "$WIN_BUILD/wine-deaths.log"
