@@ -35,16 +35,9 @@
 #include "graphics/graphic_settings_file.h"
 #include "program/program_directory.h"
 #include "program/program_instance.h"
+#include "tests/graphics/benchmark_clock.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency = {};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // Lets the display finish with the dialog that was just closed (the X server and
 // Wine's desktop process are still tearing it down) before the next step is
@@ -109,7 +102,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   if (message == WM_ENTERIDLE && wParam == MSGF_DIALOGBOX && shownAt == 0) {
     HWND dialog = reinterpret_cast<HWND>(lParam);
     if (IsWindowVisible(dialog)) {
-      shownAt = Now();
+      shownAt = BenchmarkNow();
       PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     }
     return 0;
@@ -138,7 +131,7 @@ INT_PTR CALLBACK EndOnCancel(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 double TimeTemplateUntilShown(HWND owner) {
   shownAt = 0;
-  double start = Now();
+  double start = BenchmarkNow();
   DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(105), owner, EndOnCancel, 0);
   return shownAt > 0 ? shownAt - start : -1;
 }
@@ -146,22 +139,22 @@ double TimeTemplateUntilShown(HWND owner) {
 double TimeFilledDialogUntilShown(HWND owner) {
   shownAt = 0;
   CurrentDeviceRow = GraphicSettings.device;
-  double start = Now();
+  double start = BenchmarkNow();
   DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(105), owner,
                   GraphicSettingsDialogProc, 0);
   return shownAt > 0 ? shownAt - start : -1;
 }
 
 double TimeCatalogue() {
-  double start = Now();
+  double start = BenchmarkNow();
   EnumerateDisplayDevices();
   ReleaseDisplayDevices();
-  return Now() - start;
+  return BenchmarkNow() - start;
 }
 
 double TimeRunUntilShown(HWND owner) {
   shownAt = 0;
-  double start = Now();
+  double start = BenchmarkNow();
   RunGraphicSettings(owner);
   return shownAt > 0 ? shownAt - start : -1;
 }
@@ -198,9 +191,9 @@ int main(int argc, char** argv) {
   std::vector<double> bare, run, dialogOnly, catalogue, filled;
   for (int i = 0; i < rounds; ++i) {
     Settle();
-    double start = Now();
+    double start = BenchmarkNow();
     BareEnumeration();
-    bare.push_back(Now() - start);
+    bare.push_back(BenchmarkNow() - start);
     Settle();
     run.push_back(TimeRunUntilShown(owner));
     Settle();

@@ -19,16 +19,9 @@
 #include "graphics/display_catalogue.h"
 #include "graphics/graphics_test.h"
 #include "program/program_instance.h"
+#include "tests/graphics/benchmark_clock.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency = {};
-  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 constexpr double kDrawFor = 4000;  // ms of frames before the answer
 
@@ -44,7 +37,7 @@ HRESULT (*realDrawFrame)(GraphicsTestScene&);
 
 HRESULT TimedFrame(GraphicsTestScene& scene) {
   HRESULT result = realDrawFrame(scene);
-  double now = Now() - round.pressed;
+  double now = BenchmarkNow() - round.pressed;
   if (round.frames++ == 0) round.firstFrame = now;
   round.lastFrame = now;
   if (now - round.firstFrame >= kDrawFor && round.answered == 0) {
@@ -84,9 +77,9 @@ int main(int argc, char** argv) {
   std::vector<double> first, rates, closing;
   for (int i = 0; i < rounds; ++i) {
     round = Round();
-    round.pressed = Now();
+    round.pressed = BenchmarkNow();
     GraphicsTestOutcome outcome = RunGraphicsTest(nullptr, choice);
-    double ended = Now() - round.pressed;
+    double ended = BenchmarkNow() - round.pressed;
     if (outcome.end != GraphicsTestEnd::kConfirmed || round.frames < 2) {
       std::printf("round %d: ended %d at step %d (0x%08lX) after %d frames\n", i + 1,
                   static_cast<int>(outcome.end), static_cast<int>(outcome.failedStep),
