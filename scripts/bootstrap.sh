@@ -4,7 +4,7 @@
 set -euo pipefail
 
 pkgs=(
-  cmake make g++ clang libclang-rt-14-dev googletest
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64
   # The exe and the Wine that runs it are 32-bit: without 32-bit OpenGL, Wine's
