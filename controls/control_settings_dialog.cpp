@@ -230,18 +230,22 @@ void AddControllerRow(HWND dialog, int32_t index) {
               reinterpret_cast<LPARAM>(ControlManager->joystickRecords[index].name));
 }
 
-// Adds `text` as the last row of list `id`: the game's Japanese texts through
-// code page 932, ASCII as it is (a system without code page 932 still shows it).
-void AddListRow(HWND dialog, int id, const char* text, bool gameText) {
+// Adds `text` as the last row of `list`: the game's Japanese texts through code
+// page 932, ASCII as it is (a system without code page 932 still shows it).
+// The lists are filled through their handles: under Wine every lookup of a
+// control by its id asks the Wine server, and the ten function lists take some
+// 1,300 rows each time the device changes.
+void AddListRow(HWND list, const char* text, bool gameText) {
   if (gameText) {
-    AddCp932ListRow(dialog, id, text);
+    AddCp932ListRow(list, text);
   } else {
-    ListMessage(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   }
 }
 
 void FillDeviceList(HWND dialog) {
-  AddListRow(dialog, IDC_CONTROL_DEVICE, ChosenText(KeyboardDeviceText), KoreanInterface());
+  AddListRow(GetDlgItem(dialog, IDC_CONTROL_DEVICE), ChosenText(KeyboardDeviceText),
+             KoreanInterface());
   for (int32_t j = 0; j < ControlManager->joystickCount; ++j) AddControllerRow(dialog, j);
 }
 
@@ -696,11 +700,11 @@ RestoredDevice ChooseRestoredDevice(const ControlSettingsRecord& settings, bool 
 void FillFunctionCombos(HWND dialog, const InputTableRow* table) {
   bool gameText = ShownInputNamesAreGameText(table);
   for (int position = 0; position < kFunctionCount; ++position) {
-    int id = FunctionComboIds[position];
-    while (ListMessage(dialog, id, CB_DELETESTRING, 0) > 0) {
+    HWND list = GetDlgItem(dialog, FunctionComboIds[position]);
+    while (SendMessageA(list, CB_DELETESTRING, 0, 0) > 0) {
     }
     for (int row = 0; table[row].name != nullptr; ++row) {
-      AddListRow(dialog, id, ShownInputName(table, row), gameText);
+      AddListRow(list, ShownInputName(table, row), gameText);
     }
   }
 }

@@ -50,9 +50,8 @@ int ShowErrorMessage(HWND owner, const char* text) {
   return ShowMessageBox(owner, shown, L"Error", MB_OK);
 }
 
-LRESULT AddCp932ListRow(HWND dialog, int controlId, const char* text) {
+LRESULT AddCp932ListRow(HWND list, const char* text) {
   wchar_t shown[kShownTextCapacity];
   WideFromCp932(text, shown, kShownTextCapacity);
-  return SendDlgItemMessageW(dialog, controlId, CB_ADDSTRING, 0,
-                             reinterpret_cast<LPARAM>(shown));
+  return SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown));
 }

@@ -30,10 +30,9 @@ int WideFromCp932(const char* text, wchar_t* out, int capacity);
 // `owner` (may be null). Returns what MessageBoxW returns.
 int ShowErrorMessage(HWND owner, const char* text);
 
-// Adds `text` (code page 932) as the last row of the combo box `controlId` of
-// `dialog`. Only for the game's Japanese texts: where code page 932 is missing
-// the row is empty.
+// Adds `text` (code page 932) as the last row of the combo box `list`. Only for
+// the game's Japanese texts: where code page 932 is missing the row is empty.
 // Returns the new row's index, or CB_ERR / CB_ERRSPACE.
-LRESULT AddCp932ListRow(HWND dialog, int controlId, const char* text);
+LRESULT AddCp932ListRow(HWND list, const char* text);
 
 #endif
