@@ -5,20 +5,20 @@ BUILD_ROOT=${BUILD_ROOT:-$ROOT/build}
 HOST_BUILD=$BUILD_ROOT/host
 WIN_BUILD=$BUILD_ROOT/win
 
-# configure DIR [CMAKE OPTION...]: configures the build tree DIR for Ninja, whose
-# builds cost less processor time than make's (the release build: 15 s against
-# 18 s). A tree that make built before is configured afresh; its Wine prefixes
-# stay.
-configure() {
+# configure_tree DIR [CMAKE OPTION...]: configures the build tree DIR for Ninja,
+# whose builds cost less processor time than make's (the release build: 15 s
+# against 18 s). A tree that make built before is emptied, all but its Wine
+# prefixes.
+configure_tree() {
   local dir=$1
   shift
   if [ -f "$dir/CMakeCache.txt" ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$dir/CMakeCache.txt"; then
-    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+    find "$dir" -mindepth 1 -maxdepth 1 ! -name 'wineprefix*' -exec rm -rf {} +
   fi
   cmake -G Ninja -S "$ROOT" -B "$dir" "$@" >/dev/null
 }
 build_host() {
-  configure "$HOST_BUILD" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  configure_tree "$HOST_BUILD" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
             -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON
   cmake --build "$HOST_BUILD" -j2
 }
@@ -48,7 +48,7 @@ wine_arch_of() { if [ "$1" = x86_64 ]; then echo win64; else echo win32; fi; }
 configure_win() {
   local dir=$1
   shift
-  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-${WIN_ARCH:-i686}.cmake" \
+  configure_tree "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-${WIN_ARCH:-i686}.cmake" \
             -DCMAKE_BUILD_TYPE=Release "$@"
 }
 build_win() {
