@@ -19,7 +19,7 @@ configure_tree() {
 }
 build_host() {
   configure_tree "$HOST_BUILD" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-            -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON
+                 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON
   cmake --build "$HOST_BUILD" -j2
 }
 # The processor of the tests' Windows build. The utility is a 32-bit program and
@@ -49,7 +49,7 @@ configure_win() {
   local dir=$1
   shift
   configure_tree "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-${WIN_ARCH:-i686}.cmake" \
-            -DCMAKE_BUILD_TYPE=Release "$@"
+                 -DCMAKE_BUILD_TYPE=Release "$@"
 }
 build_win() {
   WIN_ARCH=$(win_test_arch)
