@@ -2,16 +2,19 @@
 # for judging how its run under Wine ended.
 . "$(dirname "${BASH_SOURCE[0]}")/wine-outcome.sh"
 # wait_for_window NAME SECONDS: prints the X window id of the first visible window
-# whose title is exactly NAME, or fails after SECONDS.
+# whose title is exactly NAME, or fails after SECONDS. Each try starts only
+# xdotool and sleep: the tests wait here hundreds of times, and every process
+# started costs a few milliseconds of processor time beside the lanes.
 wait_for_window() {
-  local name=$1 seconds=$2 id="" i
-  for i in $(seq 1 $((seconds * 5))); do
-    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1 || true)
+  local name=$1 tries=$(($2 * 5)) id=""
+  while [ "$tries" -gt 0 ]; do
+    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null)
     if [ -n "$id" ]; then
-      echo "$id"
+      echo "${id%%$'\n'*}"
       return 0
     fi
     sleep 0.2
+    tries=$((tries - 1))
   done
   return 1
 }
@@ -25,13 +28,14 @@ press_key() {
 # wait_for_exit PID SECONDS: waits for a background job; its exit code becomes ours.
 # Fails with 124 if it is still running after SECONDS.
 wait_for_exit() {
-  local pid=$1 seconds=$2 i
-  for i in $(seq 1 $((seconds * 10))); do
+  local pid=$1 tries=$(($2 * 10))
+  while [ "$tries" -gt 0 ]; do
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid"
       return $?
     fi
     sleep 0.1
+    tries=$((tries - 1))
   done
   return 124
 }
