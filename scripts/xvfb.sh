@@ -1,6 +1,6 @@
 # Sourced by the scripts that need a display. `start_xvfb` starts one Xvfb on a
 # free display, exports DISPLAY and remembers its process id (called again, it
-# starts one more display: the tests run in two lanes); `stop_xvfb` stops
+# starts one more display: the tests run in lanes); `stop_xvfb` stops
 # exactly the processes it started.
 XVFB_PIDS=()
 start_xvfb() {
