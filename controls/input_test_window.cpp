@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "controls/force_feedback_test.h"
+#include "controls/force_check.h"
 #include "controls/input_manager.h"
 #include "program/cp932_text.h"
 #include "program/dialog_font.h"

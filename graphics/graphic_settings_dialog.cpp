@@ -6,7 +6,7 @@
 
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_file.h"
-#include "graphics/graphics_test.h"
+#include "graphics/display_check.h"
 #include "program/cp932_text.h"
 #include "program/dialog_font.h"
 #include "program/program_directory.h"

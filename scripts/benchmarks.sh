@@ -3,7 +3,7 @@
 # private Xvfb display. They report figures; none of them is a test.
 #   - graphics_open_benchmark: the graphics button to its dialog shown, against
 #     the bare DirectDraw enumeration (ratio);
-#   - graphics_test_benchmark: the graphics test's first frame after the press
+#   - display_check_benchmark: the graphics test's first frame after the press
 #     of "테스트", and its frames a second, at this display's size and 32 bits
 #     (goals: at most 1.5 s, at least 30 a second);
 #   - input_manager_poll_benchmark: one PollDevices, and one RefreshControllers
@@ -26,7 +26,7 @@ bash "$ROOT/scripts/bootstrap.sh"
 . "$ROOT/scripts/report-timing.sh"
 build_win >/dev/null
 # The benchmark programs are left out of the tests' build, which never runs them.
-cmake --build "$WIN_BUILD" -j2 --target graphics_open_benchmark graphics_test_benchmark \
+cmake --build "$WIN_BUILD" -j2 --target graphics_open_benchmark display_check_benchmark \
       input_manager_poll_benchmark tick_benchmark bare_launcher >/dev/null
 
 start_xvfb
@@ -45,7 +45,7 @@ run() {
   echo
 }
 run graphics graphics/graphics_open_benchmark.exe 10
-run graphicstest graphics/graphics_test_benchmark.exe 5
+run graphicstest graphics/display_check_benchmark.exe 5
 run poll controls/input_manager_poll_benchmark.exe
 run tick controls/tick_benchmark.exe
 if [[ $chosen == *" report "* ]]; then

@@ -2,7 +2,9 @@
 # The folders are layers: settings/ at the bottom, then program/, then graphics/
 # and controls/ side by side, then report/, with launcher/ on top. A file may
 # include only its own folder, the folders below it and resources/ (the control
-# ids); nothing but launcher/ and its tests includes launcher/.
+# ids); nothing but launcher/ and its tests includes launcher/. And no product
+# file is named like a test: a name ending in _test or _tests is one, to
+# newcomers and their tools alike.
 # Usage: layering_check.sh <source root>
 set -euo pipefail
 cd "$1"
@@ -32,5 +34,10 @@ while IFS= read -r file; do
   echo "FAIL: $file includes launcher/, which only the launcher's own tests may"
   status=1
 done < <(grep -rl '#include "launcher/' tests --include=*.cpp --include=*.h | grep -v '^tests/launcher/' || true)
-[ $status -eq 0 ] && echo "PASS: every include points down the layers"
+while IFS= read -r file; do
+  echo "FAIL: $file is named like a test, but it is product code"
+  status=1
+done < <(find settings program graphics controls report launcher resources \
+           -regex '.*_tests?\.[^/]*' || true)
+[ $status -eq 0 ] && echo "PASS: every include points down the layers, no product file is named like a test"
 exit $status

@@ -16,7 +16,7 @@
 #include "program/program_instance.h"
 #include "resources/resource_ids.h"
 #include "tests/fakes/fake_ddraw.h"
-#include "tests/graphics/scripted_graphics_test.h"
+#include "tests/graphics/scripted_display_check.h"
 #include "tests/settings/settings_test_files.h"
 
 namespace {

@@ -3,8 +3,8 @@
 // seconds at most, and the player says whether it showed. Nothing is saved;
 // every object is released, the display mode restored and the cooperative
 // level set back to normal however it ends.
-#ifndef VELMORA_GRAPHICS_TEST_H
-#define VELMORA_GRAPHICS_TEST_H
+#ifndef VELMORA_DISPLAY_CHECK_H
+#define VELMORA_DISPLAY_CHECK_H
 
 #include <windows.h>
 #include <ddraw.h>

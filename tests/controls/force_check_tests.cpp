@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "controls/force_feedback_test.h"
+#include "controls/force_check.h"
 #include "controls/input_manager.h"
 #include "controls/input_test_window.h"
 #include "program/interface_language.h"

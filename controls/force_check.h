@@ -5,8 +5,8 @@
 // exclusively for the test alone and given back, on every way out, as the
 // control settings had it. No window layout here: the input test window
 // drives it from its timer and shows what it answers.
-#ifndef VELMORA_FORCE_FEEDBACK_TEST_H
-#define VELMORA_FORCE_FEEDBACK_TEST_H
+#ifndef VELMORA_FORCE_CHECK_H
+#define VELMORA_FORCE_CHECK_H
 
 #ifndef DIRECTINPUT_VERSION
 #define DIRECTINPUT_VERSION 0x0700

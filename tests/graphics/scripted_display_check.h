@@ -1,4 +1,4 @@
-// The graphics test's steps scripted (graphics_test_tests.cpp), for the tests
+// The graphics test's steps scripted (display_check_tests.cpp), for the tests
 // of the windows that start it: the real test window; counted objects of the
 // DirectDraw fake for surfaces, device and textures; 250 ms of a scripted
 // clock a frame.
@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "graphics/graphics_test.h"
+#include "graphics/display_check.h"
 
 // The test fails at `failAt` (kScreen: DDERR_OUTOFVIDEOMEMORY) or, where that
 // is kNone, its window is sent `message` with `wParam` as a fresh key before

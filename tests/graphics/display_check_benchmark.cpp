@@ -5,7 +5,7 @@
 // wrapped to take the times, and answers Enter itself after 4 s).
 //
 // Not a test: run it under the same Wine as the tests, on an X display:
-//   wine-run.sh tests/graphics/graphics_test_benchmark.exe [rounds]
+//   wine-run.sh tests/graphics/display_check_benchmark.exe [rounds]
 // Prints the median of the rounds. Exit code 0 when the first frame comes
 // within 1.5 s and the rate is at least 30 frames a second, 2 when not, 1 when
 // a test did not run to its end.
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "graphics/display_catalogue.h"
-#include "graphics/graphics_test.h"
+#include "graphics/display_check.h"
 #include "program/program_instance.h"
 #include "tests/graphics/benchmark_clock.h"
 

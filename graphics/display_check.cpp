@@ -1,4 +1,4 @@
-#include "graphics/graphics_test.h"
+#include "graphics/display_check.h"
 
 #include <cmath>
 #include <cstring>

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "graphics/display_catalogue.h"
-#include "graphics/graphics_test.h"
+#include "graphics/display_check.h"
 #include "program/program_instance.h"
 #include "tests/fakes/fake_ddraw.h"
-#include "tests/graphics/scripted_graphics_test.h"
+#include "tests/graphics/scripted_display_check.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "controls/force_feedback_test.h"
+#include "controls/force_check.h"
 
 #include "controls/input_manager.h"
 
