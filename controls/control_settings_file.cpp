@@ -97,11 +97,11 @@ void WriteAnalogLine(SettingsWriter& writer, int key, const AnalogFunctionSettin
 
 }  // namespace
 
-bool LoadControlSettings(const char* path, ControlSettingsRecord& settings) {
+bool LoadControlSettings(const wchar_t* path, ControlSettingsRecord& settings) {
   return ReadSettingsFileLines(path, ControlKeyTable, ApplyControlLine, &settings) >= 0;
 }
 
-bool SaveControlSettings(const char* path, const ControlSettingsRecord& settings) {
+bool SaveControlSettings(const wchar_t* path, const ControlSettingsRecord& settings) {
   // The record is edited in place by the dialogs; a name that lost its
   // terminator must not carry the write past the field.
   char device[kDeviceNameCapacity];

@@ -11,7 +11,7 @@
 constexpr int kDeviceNameCapacity = 260;
 
 // Where the file lives, relative to the program directory.
-constexpr char kControlSettingsFile[] = "config\\input.cfg";
+constexpr wchar_t kControlSettingsFile[] = L"config\\input.cfg";
 
 struct AnalogFunctionSetting {
   int32_t input;     // row of the assigned input
@@ -64,10 +64,10 @@ void SetDefaultCalibrationPairs(ControlSettingsRecord& settings);
 
 // Reads `path` into `settings`; only fields whose key occurs change, and no
 // value is range-checked. True when the file was read (an empty one included).
-bool LoadControlSettings(const char* path, ControlSettingsRecord& settings);
+bool LoadControlSettings(const wchar_t* path, ControlSettingsRecord& settings);
 // Writes the thirteen lines through the safe writer: on false the old file is
 // left as it was.
-bool SaveControlSettings(const char* path, const ControlSettingsRecord& settings);
+bool SaveControlSettings(const wchar_t* path, const ControlSettingsRecord& settings);
 // Clears ControlSettings, loads config\input.cfg beside the executable into it,
 // and sets the calibration defaults and ControlSettingsLoaded = 0 when no file
 // was read.

@@ -124,7 +124,7 @@ uint32_t FindCorrections(const GraphicRequest& request, const GraphicSettingsRec
 
 }  // namespace
 
-int ReadGraphicRequest(const char* path, GraphicRequest& request) {
+int ReadGraphicRequest(const wchar_t* path, GraphicRequest& request) {
   SetReadFileDefaults(request);
   int length = ReadSettingsFileLines(path, GraphicKeyTable, ApplyGraphicKey, &request);
   if (length <= 0) SetNoFileDefaults(request);
@@ -152,7 +152,7 @@ void ResolveGraphicSettings(const GraphicRequest& request, GraphicSettingsRecord
   if (corrections != nullptr) *corrections = FindCorrections(request, out);
 }
 
-bool LoadGraphicSettings(HWND owner, const char* path, GraphicSettingsRecord& out) {
+bool LoadGraphicSettings(HWND owner, const wchar_t* path, GraphicSettingsRecord& out) {
   GraphicRequest request;
   ReadGraphicRequest(path, request);
 
@@ -164,7 +164,7 @@ bool LoadGraphicSettings(HWND owner, const char* path, GraphicSettingsRecord& ou
   return true;
 }
 
-bool SaveGraphicSettings(const char* path) {
+bool SaveGraphicSettings(const wchar_t* path) {
   const GraphicSettingsRecord& s = GraphicSettings;
   // The device row is valid after every load; should it not be, an empty name
   // (which the next load resolves to the first device) beats reading past the

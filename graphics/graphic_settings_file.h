@@ -46,7 +46,7 @@ enum GraphicKey {
 extern const char* const GraphicKeyTable[kGraphicKeyCount + 1];
 
 // Where the file lives, relative to the program directory.
-constexpr char kGraphicSettingsFile[] = "config\\graphic.cfg";
+constexpr wchar_t kGraphicSettingsFile[] = L"config\\graphic.cfg";
 
 // The VERSION every saved file carries.
 constexpr int32_t GraphicFileVersion = 2;
@@ -74,7 +74,7 @@ struct GraphicRequest {
 // what it lacks, or those of no file at all when nothing could be read (absent,
 // unreadable or empty). Returns the file's length, or -1 when it could not be
 // read.
-int ReadGraphicRequest(const char* path, GraphicRequest& request);
+int ReadGraphicRequest(const wchar_t* path, GraphicRequest& request);
 
 // What resolving a request changed, one bit each.
 enum GraphicCorrection : uint32_t {
@@ -100,11 +100,11 @@ void ResolveGraphicSettings(const GraphicRequest& request, GraphicSettingsRecord
 // Reads the file at path (defaults for what it lacks), rebuilds the catalogue and
 // resolves the stored values against it into out. False only when the catalogue
 // is empty: the failure has then been shown, owned by owner, and out is untouched.
-bool LoadGraphicSettings(HWND owner, const char* path, GraphicSettingsRecord& out);
+bool LoadGraphicSettings(HWND owner, const wchar_t* path, GraphicSettingsRecord& out);
 
 // Writes GraphicSettings and the chosen entry's name to path, through a temporary
 // file, so a failed save leaves the previous file as it was. False when the file
 // could not be written.
-bool SaveGraphicSettings(const char* path);
+bool SaveGraphicSettings(const wchar_t* path);
 
 #endif

@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <direct.h>
-
 #include "controls/control_settings_dialog.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "launcher/launcher.h"
@@ -40,16 +38,19 @@ void ShareDialogListTexts() {
 }
 
 void SettleProgramDirectory() {
-  char modulePath[kPathCapacity];
+  // Wide, as every file call of the utility: the folder's name is the
+  // player's, and the ANSI calls would turn what the system's code page cannot
+  // hold into "?", naming a folder that does not exist.
+  wchar_t modulePath[kPathCapacity];
   // A path that does not fit comes back cut, with the buffer's full length.
-  DWORD length = GetModuleFileNameA(nullptr, modulePath, kPathCapacity);
+  DWORD length = GetModuleFileNameW(nullptr, modulePath, kPathCapacity);
   bool truncated = length >= kPathCapacity;
-  if (length == 0) modulePath[0] = '\0';
-  modulePath[kPathCapacity - 1] = '\0';
+  if (length == 0) modulePath[0] = L'\0';
+  modulePath[kPathCapacity - 1] = L'\0';
 
-  char currentDirectory[kPathCapacity];
-  DWORD currentLength = GetCurrentDirectoryA(kPathCapacity, currentDirectory);
-  if (currentLength == 0 || currentLength >= kPathCapacity) currentDirectory[0] = '\0';
+  wchar_t currentDirectory[kPathCapacity];
+  DWORD currentLength = GetCurrentDirectoryW(kPathCapacity, currentDirectory);
+  if (currentLength == 0 || currentLength >= kPathCapacity) currentDirectory[0] = L'\0';
 
   SetProgramDirectory(modulePath, truncated, currentDirectory);
 }
@@ -59,9 +60,9 @@ int RunStartUp(HINSTANCE instance, int argc, const char* const* argv) {
   SettleProgramDirectory();
   // Both results are ignored: a missing directory or folder makes the later
   // opens of the settings files fail, and the runs report that themselves.
-  if (ProgramDirectory[0] != '\0') {
-    SetCurrentDirectoryA(ProgramPath(""));
-    _mkdir("config");
+  if (ProgramDirectory[0] != L'\0') {
+    SetCurrentDirectoryW(ProgramPath(L""));
+    CreateDirectoryW(L"config", nullptr);
   }
   RegisterDialogControlClasses();
   // Before anything is shown: every window, list and message follows it.

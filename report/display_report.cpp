@@ -3,6 +3,7 @@
 // against it by the run's own resolution.
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "graphics/display_catalogue.h"
 #include "graphics/graphic_settings_dialog.h"
@@ -375,9 +376,8 @@ void ReportCorrections(ReportText& report, const GraphicRequest& request,
 
 void ReportGraphicFile(ReportText& report, bool catalogueFilled) {
   ReportLine(report, "== 3. config\\graphic.cfg ==");
-  char path[kPathCapacity];
-  std::strncpy(path, ProgramPath(kGraphicSettingsFile), sizeof path - 1);
-  path[sizeof path - 1] = '\0';
+  wchar_t path[kPathCapacity];
+  std::wcscpy(path, ProgramPath(kGraphicSettingsFile));
   GraphicRequest request;
   int length = ReadGraphicRequest(path, request);
   if (length < 0) {

@@ -3,6 +3,7 @@
 // config\input.cfg with the device row the control settings would open on.
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
@@ -347,9 +348,8 @@ int ReportSharedInputs(ReportText& report, const int32_t* rows, bool keyboardTab
 
 void ReportInputFile(ReportText& report, const InputWatch& watch, bool dialogOpens) {
   ReportLine(report, "== 5. config\\input.cfg ==");
-  char path[kPathCapacity];
-  std::strncpy(path, ProgramPath(kControlSettingsFile), sizeof path - 1);
-  path[sizeof path - 1] = '\0';
+  wchar_t path[kPathCapacity];
+  std::wcscpy(path, ProgramPath(kControlSettingsFile));
   // The same preparation as the controls run: the record and whether the
   // file was read.
   PrepareControlSettings();

@@ -11,7 +11,7 @@
 
 namespace {
 
-const char kReportFile[] = "config\\report.txt";
+const wchar_t kReportFile[] = L"config\\report.txt";
 
 double MillisecondsSince(const LARGE_INTEGER& start) {
   LARGE_INTEGER now, frequency;
@@ -39,14 +39,17 @@ double MillisecondsSinceProcessStart() {
 
 // A GUI program has no console of its own: it prints into the one it was
 // started from (Windows' cmd.exe; under Wine a terminal gives it one already),
-// or into its output when that was redirected to a file or a pipe.
-void TellConsole(const char* path, bool written) {
+// or into its output when that was redirected to a file or a pipe. The path
+// goes out whole in either: in UTF-16 to a console, in UTF-8, like the report
+// itself, to a file or a pipe, where a script reads it. The ANSI code page
+// would turn a folder's characters it cannot hold into "?".
+void TellConsole(const wchar_t* path, bool written) {
   bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0 || GetLastError() == ERROR_ACCESS_DENIED;
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   HANDLE opened = INVALID_HANDLE_VALUE;
   if (out == nullptr || out == INVALID_HANDLE_VALUE || GetFileType(out) == FILE_TYPE_UNKNOWN) {
     if (!attached) return;
-    opened = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+    opened = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return;
     out = opened;
@@ -55,9 +58,10 @@ void TellConsole(const char* path, bool written) {
   const wchar_t* lead = written ? L"" : L"The report could not be written: ";
   std::size_t used = std::wcslen(lead);
   std::memcpy(text, lead, used * sizeof(wchar_t));
-  int converted = MultiByteToWideChar(CP_ACP, 0, path, -1, text + used,
-                                      static_cast<int>(kPathCapacity + 64 - used - 3));
-  if (converted > 0) used += static_cast<std::size_t>(converted) - 1;
+  std::size_t pathLength = std::wcslen(path);
+  if (pathLength > kPathCapacity - 1) pathLength = kPathCapacity - 1;
+  std::memcpy(text + used, path, pathLength * sizeof(wchar_t));
+  used += pathLength;
   text[used++] = L'\r';
   text[used++] = L'\n';
   DWORD mode = 0, done = 0;
@@ -76,7 +80,7 @@ void TellConsole(const char* path, bool written) {
 
 }  // namespace
 
-bool WriteReport(const char* path) {
+bool WriteReport(const wchar_t* path) {
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);
   ReportText report;
@@ -108,10 +112,9 @@ bool WriteReport(const char* path) {
 int RunReport() {
   // A DLL that cannot be loaded is a line of the report, never a system box.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  char path[kPathCapacity];
-  std::strncpy(path, ProgramPath(kReportFile), sizeof path - 1);
-  path[sizeof path - 1] = '\0';
-  bool written = path[0] != '\0' && WriteReport(path);
+  wchar_t path[kPathCapacity];
+  std::wcscpy(path, ProgramPath(kReportFile));
+  bool written = path[0] != L'\0' && WriteReport(path);
   TellConsole(path, written);
   return written ? 0 : 1;
 }

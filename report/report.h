@@ -8,7 +8,7 @@
 // could not be written, and an older report is then left whole. Shows no
 // window or message, whatever fails; reads both settings files and changes
 // neither.
-bool WriteReport(const char* path);
+bool WriteReport(const wchar_t* path);
 
 // The /report run: config\report.txt beside the exe, its full path printed to
 // the console the utility was started from (or to its redirected output).

@@ -120,7 +120,7 @@ void AppendSystemWords(char* out, std::size_t size, std::size_t& used, DWORD err
 
 }  // namespace
 
-bool BeginReportText(ReportText& report, const char* path) {
+bool BeginReportText(ReportText& report, const wchar_t* path) {
   report.line[0] = '\0';
   report.held = nullptr;
   if (!BeginSettingsFile(report.file, path)) return false;

@@ -30,7 +30,7 @@ struct ReportText {
 
 // Starts the report at path with its byte-order mark. False when the temporary
 // file cannot be created; the line writers then do nothing.
-bool BeginReportText(ReportText& report, const char* path);
+bool BeginReportText(ReportText& report, const wchar_t* path);
 // One line, printf-formatted, ended with CR LF. A line too long is cut.
 void ReportLine(ReportText& report, const char* format, ...)
     __attribute__((format(gnu_printf, 2, 3)));

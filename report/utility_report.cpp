@@ -1,6 +1,7 @@
 // Section 1 of the report: what the utility is and where it runs.
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "program/dialog_font.h"
 #include "program/interface_language.h"
@@ -53,25 +54,24 @@ void ReportPaths(ReportText& report) {
     module[length] = L'\0';
     ReportLine(report, "Executable: %s", ShowWideText(module, shown, sizeof shown));
   }
-  // The directory as the utility uses it, in the system's code page: a folder
-  // name that code page cannot spell shows its bytes here.
-  if (ProgramDirectory[0] == '\0')
+  // The directory as the utility uses it, whole, whatever the system's code page.
+  if (ProgramDirectory[0] == L'\0')
     ReportLine(report, "Program directory: unknown (the exe's path is too long): no file can be saved");
   else
     ReportLine(report, "Program directory: %s",
-               ShowText(ProgramDirectory, CP_ACP, true, shown, sizeof shown));
+               ShowWideText(ProgramDirectory, shown, sizeof shown));
 }
 
 // Creates a uniquely named file in the folder, writes a byte into it and
 // removes it again: whether a settings file could be saved there.
-void ProbeConfigFolder(ReportText& report, const char* folder) {
-  char name[MAX_PATH];
-  if (GetTempFileNameA(folder, "vcr", 0, name) == 0) {
+void ProbeConfigFolder(ReportText& report, const wchar_t* folder) {
+  wchar_t name[MAX_PATH];
+  if (GetTempFileNameW(folder, L"vcr", 0, name) == 0) {
     ReportLine(report, "config folder: exists; not writable: no file can be created there (error %lu)",
                static_cast<unsigned long>(GetLastError()));
     return;
   }
-  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_TEMPORARY, nullptr);
   DWORD error = ERROR_SUCCESS;
   bool wrote = false;
@@ -86,7 +86,7 @@ void ProbeConfigFolder(ReportText& report, const char* folder) {
       error = GetLastError();
     }
   }
-  bool removed = DeleteFileA(name) != 0;
+  bool removed = DeleteFileW(name) != 0;
   DWORD removeError = removed ? ERROR_SUCCESS : GetLastError();
   if (wrote)
     ReportLine(report, "config folder: exists; writable (a temporary file was created, written and removed)");
@@ -96,20 +96,19 @@ void ProbeConfigFolder(ReportText& report, const char* folder) {
   if (!removed) {
     char shown[kShownTextSize];
     ReportLine(report, "  the temporary file %s could not be removed (error %lu)",
-               ShowText(name, CP_ACP, true, shown, sizeof shown),
+               ShowWideText(name, shown, sizeof shown),
                static_cast<unsigned long>(removeError));
   }
 }
 
 void ReportConfigFolder(ReportText& report) {
-  char folder[kPathCapacity];
-  std::strncpy(folder, ProgramPath("config"), sizeof folder - 1);
-  folder[sizeof folder - 1] = '\0';
-  if (folder[0] == '\0') {
+  wchar_t folder[kPathCapacity];
+  std::wcscpy(folder, ProgramPath(L"config"));
+  if (folder[0] == L'\0') {
     ReportLine(report, "config folder: unknown (no program directory)");
     return;
   }
-  DWORD attributes = GetFileAttributesA(folder);
+  DWORD attributes = GetFileAttributesW(folder);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     ReportLine(report, "config folder: absent (error %lu): no settings file can be saved",
                static_cast<unsigned long>(GetLastError()));

@@ -90,10 +90,10 @@ int StoreText(SettingsText& out, FILE* file, long length) {
 
 }  // namespace
 
-int ReadSettingsFile(SettingsText& out, const char* path) {
+int ReadSettingsFile(SettingsText& out, const PathChar* path) {
   out.text = nullptr;
   out.cursor = nullptr;
-  FILE* file = std::fopen(path, "rb");
+  FILE* file = OpenPath(path, false);
   if (file == nullptr) return -1;
   int result = -1;
   if (std::fseek(file, 0, SEEK_END) == 0) {
@@ -202,7 +202,7 @@ void ReadSettingsLines(SettingsText& text, SettingsKeyTable keys, SettingsApplyF
   ReleaseSettingsText(text);
 }
 
-int ReadSettingsFileLines(const char* path, SettingsKeyTable keys, SettingsApplyFn apply,
+int ReadSettingsFileLines(const PathChar* path, SettingsKeyTable keys, SettingsApplyFn apply,
                           void* context) {
   SettingsText text;
   int length = ReadSettingsFile(text, path);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "settings/file_system.h"
+
 // Sizes of the reader's fixed buffers, NUL included. A line keeps at most 255 bytes.
 constexpr int kSettingsLineSize = 256;
 constexpr int kSettingsValueSize = 256;
@@ -23,7 +25,7 @@ typedef const char* const* SettingsKeyTable;
 // Reads the whole file at path (binary, no line-end translation) into out.text and
 // returns its length, or -1 with nothing allocated. On 0 or more the caller owns
 // out.text and gives it back with ReleaseSettingsText (the reader loop does that).
-int ReadSettingsFile(SettingsText& out, const char* path);
+int ReadSettingsFile(SettingsText& out, const PathChar* path);
 
 // The same from bytes already in memory, which may hold NUL bytes. Returns length,
 // or -1 when the block cannot be allocated.
@@ -65,5 +67,5 @@ void ReadSettingsLines(SettingsText& text, SettingsKeyTable keys, SettingsApplyF
 // ReadSettingsFile followed, when it succeeds, by ReadSettingsLines. Returns what
 // ReadSettingsFile returned: the file's length, or -1 when it could not be read
 // (then apply is never called and nothing is left allocated).
-int ReadSettingsFileLines(const char* path, SettingsKeyTable keys, SettingsApplyFn apply,
+int ReadSettingsFileLines(const PathChar* path, SettingsKeyTable keys, SettingsApplyFn apply,
                           void* context);

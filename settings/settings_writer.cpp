@@ -9,11 +9,11 @@
 #include <unistd.h>
 #endif
 
-#include "settings/replace_file.h"
+#include "settings/file_system.h"
 
 namespace {
 
-const char kTemporarySuffix[] = ".tmp";
+const PathChar kTemporarySuffix[] = {'.', 't', 'm', 'p', 0};
 
 // Puts the written bytes on the disk itself before the file takes the old one's
 // place, so a power cut right after the replace cannot leave an empty file.
@@ -55,17 +55,18 @@ void PutKey(SettingsWriter& writer, const char* key) {
 
 }  // namespace
 
-bool BeginSettingsFile(SettingsWriter& writer, const char* path) {
+bool BeginSettingsFile(SettingsWriter& writer, const PathChar* path) {
   writer.file = nullptr;
   writer.failed = true;
-  writer.target[0] = '\0';
-  writer.temporary[0] = '\0';
-  size_t length = path != nullptr ? std::strlen(path) : 0;
-  if (length == 0 || length + sizeof kTemporarySuffix > sizeof writer.temporary) return false;
-  std::memcpy(writer.target, path, length + 1);
-  std::memcpy(writer.temporary, path, length);
+  writer.target[0] = 0;
+  writer.temporary[0] = 0;
+  size_t length = path != nullptr ? PathLength(path) : 0;
+  const size_t suffixUnits = sizeof kTemporarySuffix / sizeof kTemporarySuffix[0];  // NUL too
+  if (length == 0 || length + suffixUnits > static_cast<size_t>(kSettingsPathSize)) return false;
+  std::memcpy(writer.target, path, (length + 1) * sizeof(PathChar));
+  std::memcpy(writer.temporary, path, length * sizeof(PathChar));
   std::memcpy(writer.temporary + length, kTemporarySuffix, sizeof kTemporarySuffix);
-  writer.file = std::fopen(writer.temporary, "wb");
+  writer.file = OpenPath(writer.temporary, true);
   if (writer.file == nullptr) return false;
   writer.failed = false;
   return true;
@@ -112,7 +113,7 @@ bool FinishSettingsFile(SettingsWriter& writer) {
   if (std::fclose(writer.file) != 0) ok = false;
   writer.file = nullptr;
   if (ok) ok = ReplaceFileInOneStep(writer.temporary, writer.target);
-  if (!ok) std::remove(writer.temporary);
+  if (!ok) RemovePath(writer.temporary);
   writer.failed = !ok;
   return ok;
 }
@@ -121,6 +122,6 @@ void AbandonSettingsFile(SettingsWriter& writer) {
   if (writer.file == nullptr) return;
   std::fclose(writer.file);
   writer.file = nullptr;
-  std::remove(writer.temporary);
+  RemovePath(writer.temporary);
   writer.failed = true;
 }

@@ -9,21 +9,24 @@
 #include <cstdint>
 #include <cstdio>
 
-// Path buffers, NUL included. The temporary file's name is the target's plus ".tmp",
-// so the target's path may have at most 255 bytes.
+#include "settings/file_system.h"
+
+// Path buffers in PathChar units, NUL included: Windows' MAX_PATH. The temporary
+// file's name is the target's plus ".tmp", so the target's path may have at most
+// 255 units.
 constexpr int kSettingsPathSize = 260;
 
 struct SettingsWriter {
   std::FILE* file;   // the temporary file while it is being written, else null
   bool failed;       // a write went wrong; Finish reports it
-  char target[kSettingsPathSize];
-  char temporary[kSettingsPathSize];
+  PathChar target[kSettingsPathSize];
+  PathChar temporary[kSettingsPathSize];
 };
 
 // Opens the temporary file for target path. False when the path is empty or too long
 // or the file cannot be created; the line writers then do nothing and
 // FinishSettingsFile reports failure, so callers may check either.
-bool BeginSettingsFile(SettingsWriter& writer, const char* path);
+bool BeginSettingsFile(SettingsWriter& writer, const PathChar* path);
 
 // KEY=value
 void WriteIntLine(SettingsWriter& writer, const char* key, int32_t value);

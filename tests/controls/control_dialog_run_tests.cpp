@@ -76,7 +76,7 @@ class ControlsRunTest : public ::testing::Test {
     PrepareDialogTests();
     MakeFolder(folder_.File("config"));
     std::string exe = folder_.File("velmora-config.exe");
-    SetProgramDirectory(exe.c_str(), false, folder_.path().c_str());
+    SetProgramDirectory(NativePath(exe).c_str(), false, NativePath(folder_.path()).c_str());
   }
   std::string InputFile() const { return folder_.File("config\\input.cfg"); }
 
@@ -111,7 +111,7 @@ TEST_F(ControlsRunTest, TheFileIsWrittenOnOkOnly) {
   for (const RunCase& c : cases) {
     ResetFakeDirectInput();
     if (c.wheelAttached) AddWheel("Velmora Wheel");
-    DeleteFileA(InputFile().c_str());
+    DeleteFileW(NativePath(InputFile()).c_str());
     if (c.fileBefore != nullptr) WriteFileBytes(InputFile(), *c.fileBefore);
 
     INT_PTR result = RunModal([]() { return RunControlSettings(nullptr); }, {Play(c.action)});
@@ -153,7 +153,7 @@ TEST_F(ControlsRunTest, AHandWrittenFileKeepsWhatTheDialogDoesNotShow) {
 
 TEST_F(ControlsRunTest, ASaveThatFailsIsReportedAndKeepsTheOldFile) {
   // The config folder is gone: nothing can be written there.
-  RemoveDirectoryA(folder_.File("config").c_str());
+  RemoveDirectoryW(NativePath(folder_.File("config")).c_str());
   std::wstring text;
   HWND owner = reinterpret_cast<HWND>(1);
   INT_PTR result = RunModal([]() { return RunControlSettings(nullptr); },

@@ -213,7 +213,7 @@ TEST(ControlSettingsFileTest, LoadStoresWhatTheFileSays) {
     ControlSettingsRecord expected = Marked();
     c.expect(expected);
     ControlSettingsRecord actual = Marked();
-    EXPECT_TRUE(LoadControlSettings(path.c_str(), actual));
+    EXPECT_TRUE(LoadControlSettings(NativePath(path).c_str(), actual));
     ExpectSameRecord(expected, actual);
   }
 }
@@ -225,7 +225,7 @@ TEST(ControlSettingsFileTest, OverlongDeviceLineIsCutNotOverrun) {
   const std::string path = folder.File("input.cfg");
   WriteFileBytes(path, "DEVICE=\"" + std::string(400, 'W') + "\"\r\nLIGHT=4\r\n");
   ControlSettingsRecord actual = Marked();
-  ASSERT_TRUE(LoadControlSettings(path.c_str(), actual));
+  ASSERT_TRUE(LoadControlSettings(NativePath(path).c_str(), actual));
   ControlSettingsRecord expected = Marked();
   SetDevice(expected, std::string(255 - 8, 'W').c_str());
   expected.light = 4;
@@ -240,7 +240,7 @@ TEST(ControlSettingsFileTest, UnreadableFileLeavesTheRecordAlone) {
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
     ControlSettingsRecord actual = Marked();
-    EXPECT_FALSE(LoadControlSettings(path.c_str(), actual));
+    EXPECT_FALSE(LoadControlSettings(NativePath(path).c_str(), actual));
     ExpectSameRecord(Marked(), actual);
   }
 }
@@ -290,7 +290,7 @@ TEST(ControlSettingsFileTest, SaveWritesThirteenLines) {
     SCOPED_TRACE(c.name);
     ControlSettingsRecord record = Fresh();
     c.edit(record);
-    ASSERT_TRUE(SaveControlSettings(path.c_str(), record));
+    ASSERT_TRUE(SaveControlSettings(NativePath(path).c_str(), record));
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(path, bytes));
     EXPECT_EQ(c.bytes, bytes);
@@ -304,7 +304,7 @@ TEST(ControlSettingsFileTest, SaveWritesThirteenLines) {
 TEST(ControlSettingsFileTest, FirstRunWithTheKeyboardPresetByteForByte) {
   ScratchFolder folder;
   MakeFolder(folder.File("config"));
-  SetProgramDirectory((folder.path() + "\\velmora-config.exe").c_str(), false, "C:\\");
+  SetProgramDirectory(NativePath(folder.path() + "\\velmora-config.exe").c_str(), false, L"C:\\");
   PrepareControlSettings();
   ASSERT_EQ(0, ControlSettingsLoaded);
 
@@ -325,7 +325,7 @@ TEST(ControlSettingsFileTest, FirstRunWithTheKeyboardPresetByteForByte) {
   ControlSettings.viewDown = preset.rows[9];
 
   const std::string path = folder.File("config\\input.cfg");
-  ASSERT_TRUE(SaveControlSettings(path.c_str(), ControlSettings));
+  ASSERT_TRUE(SaveControlSettings(NativePath(path).c_str(), ControlSettings));
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(path, bytes));
   EXPECT_EQ(std::string(kFirstRunKeyboardFile), bytes);
@@ -358,11 +358,11 @@ TEST(ControlSettingsFileTest, SaveAndLoadRoundTrip) {
   ScratchFolder folder;
   const std::string first = folder.File("a.cfg");
   const std::string second = folder.File("b.cfg");
-  ASSERT_TRUE(SaveControlSettings(first.c_str(), record));
+  ASSERT_TRUE(SaveControlSettings(NativePath(first).c_str(), record));
   ControlSettingsRecord loaded = Fresh();
-  ASSERT_TRUE(LoadControlSettings(first.c_str(), loaded));
+  ASSERT_TRUE(LoadControlSettings(NativePath(first).c_str(), loaded));
   ExpectSameRecord(record, loaded);
-  ASSERT_TRUE(SaveControlSettings(second.c_str(), loaded));
+  ASSERT_TRUE(SaveControlSettings(NativePath(second).c_str(), loaded));
   std::string a, b;
   ASSERT_TRUE(ReadFileBytes(first, a));
   ASSERT_TRUE(ReadFileBytes(second, b));
@@ -380,7 +380,7 @@ TEST(ControlSettingsFileTest, FailedSaveKeepsTheOldFile) {
     const std::string path = folder.File("input.cfg");
     WriteFileBytes(path, old);
     SetReadOnly(path, true);
-    EXPECT_FALSE(SaveControlSettings(path.c_str(), record));
+    EXPECT_FALSE(SaveControlSettings(NativePath(path).c_str(), record));
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(path, bytes));
     EXPECT_EQ(old, bytes);
@@ -392,7 +392,7 @@ TEST(ControlSettingsFileTest, FailedSaveKeepsTheOldFile) {
     const std::string path = folder.File("input.cfg");
     MakeFolder(path);
     WriteFileBytes(path + "\\keep.txt", old);
-    EXPECT_FALSE(SaveControlSettings(path.c_str(), record));
+    EXPECT_FALSE(SaveControlSettings(NativePath(path).c_str(), record));
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(path + "\\keep.txt", bytes));
     EXPECT_EQ(old, bytes);
@@ -401,12 +401,12 @@ TEST(ControlSettingsFileTest, FailedSaveKeepsTheOldFile) {
   {
     SCOPED_TRACE("missing folder");
     ScratchFolder folder;
-    EXPECT_FALSE(SaveControlSettings(folder.File("config\\input.cfg").c_str(), record));
+    EXPECT_FALSE(SaveControlSettings(NativePath(folder.File("config\\input.cfg")).c_str(), record));
     EXPECT_EQ(0, folder.EntryCount());
   }
   {
     SCOPED_TRACE("empty path");
-    EXPECT_FALSE(SaveControlSettings("", record));
+    EXPECT_FALSE(SaveControlSettings(L"", record));
   }
 }
 
@@ -460,7 +460,7 @@ TEST(ControlSettingsFileTest, PrepareFromWhatIsOnDisk) {
     if (c.disk != Disk::NoConfigFolder) MakeFolder(folder.File("config"));
     if (c.disk == Disk::File) WriteFileBytes(folder.File("config\\input.cfg"), c.bytes);
     if (c.disk == Disk::FolderAsFile) MakeFolder(folder.File("config\\input.cfg"));
-    SetProgramDirectory((folder.path() + "\\velmora-config.exe").c_str(), false, "C:\\");
+    SetProgramDirectory(NativePath(folder.path() + "\\velmora-config.exe").c_str(), false, L"C:\\");
 
     // Whatever an earlier run left in memory must not survive.
     std::memset(&ControlSettings, 0x5A, sizeof ControlSettings);
@@ -490,9 +490,9 @@ TEST(ControlSettingsFileTest, VersionIsKeptThroughARun) {
     MakeFolder(folder.File("config"));
     const std::string path = folder.File("config\\input.cfg");
     WriteFileBytes(path, c.file);
-    SetProgramDirectory((folder.path() + "\\velmora-config.exe").c_str(), false, "C:\\");
+    SetProgramDirectory(NativePath(folder.path() + "\\velmora-config.exe").c_str(), false, L"C:\\");
     PrepareControlSettings();
-    ASSERT_TRUE(SaveControlSettings(path.c_str(), ControlSettings));
+    ASSERT_TRUE(SaveControlSettings(NativePath(path).c_str(), ControlSettings));
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(path, bytes));
     EXPECT_EQ(c.firstLine, bytes.substr(0, std::strlen(c.firstLine)));

@@ -99,7 +99,7 @@ TEST(GraphicSettingsFileTest, LoadResolvesTheFileAgainstTheMachine) {
     FakeDisplaySystem machine(TestMachine());
     GraphicSettingsRecord loaded;
     memset(&loaded, 0x5A, sizeof loaded);
-    ASSERT_TRUE(LoadGraphicSettings(nullptr, path.c_str(), loaded)) << c.title;
+    ASSERT_TRUE(LoadGraphicSettings(nullptr, NativePath(path).c_str(), loaded)) << c.title;
     EXPECT_EQ(Fields(c.expected), Fields(loaded)) << c.title;
     // The load keeps its promise to the dialog: the record names a real mode.
     const DisplayDeviceEntry& entry = DisplayDeviceCatalogue.entries[loaded.device];
@@ -121,7 +121,7 @@ TEST(GraphicSettingsFileTest, UnreadableFileGivesTheNoFileDefaults) {
   MakeFolder(path);  // a folder where the file should be
   FakeDisplaySystem machine(TestMachine());
   GraphicSettingsRecord loaded = {};
-  ASSERT_TRUE(LoadGraphicSettings(nullptr, path.c_str(), loaded));
+  ASSERT_TRUE(LoadGraphicSettings(nullptr, NativePath(path).c_str(), loaded));
   EXPECT_EQ(Fields(R{0, 1, 0, 0, 640, 480, 16, 0, 2, 0}), Fields(loaded));
 }
 
@@ -154,7 +154,7 @@ TEST(GraphicSettingsFileTest, SaveWritesTheTenLinesInOrder) {
     FakeDisplaySystem machine(TestMachine());
     ASSERT_TRUE(EnumerateDisplayDevices());
     GraphicSettings = c.settings;
-    EXPECT_TRUE(SaveGraphicSettings(path.c_str())) << c.title;
+    EXPECT_TRUE(SaveGraphicSettings(NativePath(path).c_str())) << c.title;
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(path, bytes)) << c.title;
     EXPECT_EQ(c.bytes, bytes) << c.title;
@@ -169,12 +169,12 @@ TEST(GraphicSettingsFileTest, NameWithQuoteIsWrittenAsItIsAndReadsBackAsDeviceZe
                                            {HardwareDevice("HAL"), HardwareDevice("The \"Fast\" one")})});
   ASSERT_TRUE(EnumerateDisplayDevices());
   GraphicSettings = R{1, 1, 1, 0, 800, 600, 16, 0, 2, 0};
-  ASSERT_TRUE(SaveGraphicSettings(path.c_str()));
+  ASSERT_TRUE(SaveGraphicSettings(NativePath(path).c_str()));
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(path, bytes));
   EXPECT_NE(std::string::npos, bytes.find("\r\nDEVICE=\"The \"Fast\" one\"\r\n")) << bytes;
   GraphicSettingsRecord loaded = {};
-  ASSERT_TRUE(LoadGraphicSettings(nullptr, path.c_str(), loaded));
+  ASSERT_TRUE(LoadGraphicSettings(nullptr, NativePath(path).c_str(), loaded));
   EXPECT_EQ(Fields(R{0, 1, 1, 0, 800, 600, 16, 0, 2, 0}), Fields(loaded));
 }
 
@@ -188,9 +188,9 @@ TEST(GraphicSettingsFileTest, SavedFileLoadsBackToTheSameSettings) {
     FakeDisplaySystem machine(TestMachine());
     ASSERT_TRUE(EnumerateDisplayDevices());
     GraphicSettings = s;
-    ASSERT_TRUE(SaveGraphicSettings(path.c_str()));
+    ASSERT_TRUE(SaveGraphicSettings(NativePath(path).c_str()));
     GraphicSettingsRecord loaded = {};
-    ASSERT_TRUE(LoadGraphicSettings(nullptr, path.c_str(), loaded));
+    ASSERT_TRUE(LoadGraphicSettings(nullptr, NativePath(path).c_str(), loaded));
     EXPECT_EQ(Fields(s), Fields(loaded));
   }
 }
@@ -214,7 +214,7 @@ TEST(GraphicSettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
     FakeDisplaySystem machine(TestMachine());
     ASSERT_TRUE(EnumerateDisplayDevices());
     GraphicSettings = R{0, 1, 0, 0, 640, 480, 16, 0, 2, 0};
-    EXPECT_FALSE(SaveGraphicSettings(path.c_str())) << obstacle;
+    EXPECT_FALSE(SaveGraphicSettings(NativePath(path).c_str())) << obstacle;
     if (obstacle == ReadOnlyFile) {
       std::string bytes;
       ASSERT_TRUE(ReadFileBytes(path, bytes));

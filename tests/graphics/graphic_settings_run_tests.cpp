@@ -83,7 +83,7 @@ class GraphicRunTest : public ::testing::Test {
   void SetUp() override {
     RegisterDialogControlClasses();
     ProgramInstance = GetModuleHandleW(nullptr);
-    SetProgramDirectory((folder_.path() + "\\").c_str(), false, "");
+    SetProgramDirectory(NativePath(folder_.path() + "\\").c_str(), false, L"");
     MakeFolder(folder_.File("config"));
     owner_ = CreateWindowW(L"STATIC", L"launcher stand-in", WS_POPUP, 0, 0, 10, 10, nullptr,
                            nullptr, nullptr, nullptr);
@@ -132,7 +132,7 @@ TEST_F(GraphicRunTest, OkWithoutAFileWritesTheResolvedDefaults) {
 TEST_F(GraphicRunTest, OkAfterATestWritesWhatOkAloneWrites) {
   const GraphicsTestStep ends[] = {GraphicsTestStep::kNone, GraphicsTestStep::kDrawing};
   for (GraphicsTestStep failAt : ends) {
-    DeleteFileA(File().c_str());
+    DeleteFileW(NativePath(File()).c_str());
     FakeDisplaySystem machine(RunMachine());
     UseScriptedGraphicsTest(failAt, WM_KEYDOWN, VK_SPACE);
     Run([](HWND dialog) {

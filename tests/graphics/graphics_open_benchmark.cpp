@@ -173,12 +173,12 @@ int main(int argc, char** argv) {
   RegisterDialogControlClasses();
   ProgramInstance = GetModuleHandleW(nullptr);
   // A program directory of its own, with no settings file: the first-run case.
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  std::string directory = std::string(folder) + "velmora-graphics-benchmark\\";
-  CreateDirectoryA(directory.c_str(), nullptr);
-  CreateDirectoryA((directory + "config").c_str(), nullptr);
-  SetProgramDirectory(directory.c_str(), false, "");
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  std::wstring directory = std::wstring(folder) + L"velmora-graphics-benchmark\\";
+  CreateDirectoryW(directory.c_str(), nullptr);
+  CreateDirectoryW((directory + L"config").c_str(), nullptr);
+  SetProgramDirectory(directory.c_str(), false, L"");
 
   // One round of each first, so neither pays for loading the DirectX libraries.
   BareCounts counts = BareEnumeration();
@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
   std::printf("ratio run / bare: %.3f (limit 1.2)\n", runMedian / bareMedian);
   std::printf("ratio (run - template alone) / bare: %.3f\n", (runMedian - dialogMedian) / bareMedian);
   DestroyWindow(owner);
-  RemoveDirectoryA((directory + "config").c_str());
-  RemoveDirectoryA(directory.c_str());
+  RemoveDirectoryW((directory + L"config").c_str());
+  RemoveDirectoryW(directory.c_str());
   return runMedian / bareMedian < 1.2 ? 0 : 2;
 }

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "launcher/launcher.h"
@@ -15,56 +15,57 @@
 namespace {
 
 struct Platform {
-  std::string modulePath;
+  std::wstring modulePath;
   bool cutPathTerminated;  // newer Windows ends a cut path with NUL, XP does not
-  std::string currentDirectory;
+  std::wstring currentDirectory;
 };
 const Platform* platform = nullptr;
 
-DWORD WINAPI FakeGetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size) {
-  const std::string& path = platform->modulePath;
+DWORD WINAPI FakeGetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
+  const std::wstring& path = platform->modulePath;
   if (path.size() < size) {
-    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    std::wmemcpy(buffer, path.c_str(), path.size() + 1);
     return static_cast<DWORD>(path.size());
   }
-  std::memcpy(buffer, path.data(), size);
-  if (platform->cutPathTerminated) buffer[size - 1] = '\0';
+  std::wmemcpy(buffer, path.data(), size);
+  if (platform->cutPathTerminated) buffer[size - 1] = L'\0';
   SetLastError(ERROR_INSUFFICIENT_BUFFER);
   return size;
 }
 
-DWORD WINAPI FakeGetCurrentDirectoryA(DWORD size, LPSTR buffer) {
-  const std::string& directory = platform->currentDirectory;
+DWORD WINAPI FakeGetCurrentDirectoryW(DWORD size, LPWSTR buffer) {
+  const std::wstring& directory = platform->currentDirectory;
   if (directory.size() >= size) return static_cast<DWORD>(directory.size() + 1);
-  std::memcpy(buffer, directory.c_str(), directory.size() + 1);
+  std::wmemcpy(buffer, directory.c_str(), directory.size() + 1);
   return static_cast<DWORD>(directory.size());
 }
 
 TEST(SettleProgramDirectoryTest, SettlesFromWhatThePlatformReports) {
-  std::string deep = "C:\\";
-  while (deep.size() < 300) deep += "Velmora Games\\";
-  deep += "velmora-config.exe";
+  std::wstring deep = L"C:\\";
+  while (deep.size() < 300) deep += L"Velmora Games\\";
+  deep += L"velmora-config.exe";
   const struct {
     const char* name;
     Platform platform;
-    const char* expected;
+    const wchar_t* expected;
   } cases[] = {
-      {"a full path", {"D:\\a\\b\\x.exe", true, "E:\\elsewhere"}, "D:\\a\\b\\"},
-      {"no backslash: the current directory", {"x.exe", true, "E:\\elsewhere"}, "E:\\elsewhere\\"},
-      {"no backslash, current directory too long", {"x.exe", true, "E:\\" + std::string(300, 'd')},
-       ""},
-      {"a cut path, terminated", {deep, true, "E:\\elsewhere"}, ""},
-      {"a cut path, not terminated", {deep, false, "E:\\elsewhere"}, ""},
-      {"no path at all", {"", true, "E:\\elsewhere"}, "C:\\"},
+      {"a full path", {L"D:\\a\\b\\x.exe", true, L"E:\\elsewhere"}, L"D:\\a\\b\\"},
+      {"no backslash: the current directory", {L"x.exe", true, L"E:\\elsewhere"},
+       L"E:\\elsewhere\\"},
+      {"no backslash, current directory too long",
+       {L"x.exe", true, L"E:\\" + std::wstring(300, L'd')}, L""},
+      {"a cut path, terminated", {deep, true, L"E:\\elsewhere"}, L""},
+      {"a cut path, not terminated", {deep, false, L"E:\\elsewhere"}, L""},
+      {"no path at all", {L"", true, L"E:\\elsewhere"}, L"C:\\"},
   };
-  ImportHook module("kernel32.dll", "GetModuleFileNameA",
-                    reinterpret_cast<void*>(&FakeGetModuleFileNameA));
-  ImportHook current("kernel32.dll", "GetCurrentDirectoryA",
-                     reinterpret_cast<void*>(&FakeGetCurrentDirectoryA));
+  ImportHook module("kernel32.dll", "GetModuleFileNameW",
+                    reinterpret_cast<void*>(&FakeGetModuleFileNameW));
+  ImportHook current("kernel32.dll", "GetCurrentDirectoryW",
+                     reinterpret_cast<void*>(&FakeGetCurrentDirectoryW));
   ASSERT_TRUE(module.installed() && current.installed());
   for (const auto& c : cases) {
     platform = &c.platform;
-    std::strcpy(ProgramDirectory, "stale\\");
+    std::wcscpy(ProgramDirectory, L"stale\\");
     SettleProgramDirectory();
     EXPECT_STREQ(c.expected, ProgramDirectory) << c.name;
   }

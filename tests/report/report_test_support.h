@@ -16,13 +16,13 @@ class ReportSectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     MakeFolder(folder_.File("config"));
-    SetProgramDirectory((folder_.path() + "\\").c_str(), false, "");
+    SetProgramDirectory(NativePath(folder_.path() + "\\").c_str(), false, L"");
   }
   // The bytes `section` writes into a report of its own.
   std::string Report(void (*section)(ReportText&)) {
     std::string path = folder_.File("report.txt"), text;
     ReportText report;
-    EXPECT_TRUE(BeginReportText(report, path.c_str()));
+    EXPECT_TRUE(BeginReportText(report, NativePath(path).c_str()));
     section(report);
     EXPECT_TRUE(FinishReportText(report));
     EXPECT_TRUE(ReadFileBytes(path, text));

@@ -254,19 +254,19 @@ TEST(SettingsReaderParse, QuotedValueStaysInItsBuffer) {
 TEST(SettingsReaderDisk, ReadsTheFileBytesAsStored) {
   ScratchFolder folder;
   SettingsText text;
-  EXPECT_EQ(-1, ReadSettingsFile(text, folder.File("missing.cfg").c_str()));
+  EXPECT_EQ(-1, ReadSettingsFile(text, NativePath(folder.File("missing.cfg")).c_str()));
   EXPECT_EQ(nullptr, text.text);
-  EXPECT_EQ(-1, ReadSettingsFile(text, folder.path().c_str()));
+  EXPECT_EQ(-1, ReadSettingsFile(text, NativePath(folder.path()).c_str()));
   EXPECT_EQ(nullptr, text.text);
 
   WriteFileBytes(folder.File("empty.cfg"), "");
-  ASSERT_EQ(0, ReadSettingsFile(text, folder.File("empty.cfg").c_str()));
+  ASSERT_EQ(0, ReadSettingsFile(text, NativePath(folder.File("empty.cfg")).c_str()));
   EXPECT_EQ('\0', text.text[0]);
   ReleaseSettingsText(text);
 
   const std::string bytes("W=1\r\n\x1a\0X\r", 9);
   WriteFileBytes(folder.File("a.cfg"), bytes);
-  ASSERT_EQ(9, ReadSettingsFile(text, folder.File("a.cfg").c_str()));
+  ASSERT_EQ(9, ReadSettingsFile(text, NativePath(folder.File("a.cfg")).c_str()));
   EXPECT_EQ(bytes, std::string(text.text, 9));
   EXPECT_EQ('\0', text.text[9]);
   EXPECT_EQ(text.text, text.cursor);
@@ -276,11 +276,12 @@ TEST(SettingsReaderDisk, ReadsTheFileBytesAsStored) {
 TEST(SettingsReaderDisk, WholeLoopFromAFile) {
   ScratchFolder folder;
   Fields f;
-  EXPECT_EQ(-1, ReadSettingsFileLines(folder.File("missing.cfg").c_str(), kTestKeys,
+  EXPECT_EQ(-1, ReadSettingsFileLines(NativePath(folder.File("missing.cfg")).c_str(), kTestKeys,
                                       ApplyTestKey, &f));
   EXPECT_EQ(Fields(), f);
   WriteFileBytes(folder.File("a.cfg"), "VERSION=2\r\nWIDTH=1024\r\n");
-  EXPECT_EQ(23, ReadSettingsFileLines(folder.File("a.cfg").c_str(), kTestKeys, ApplyTestKey, &f));
+  EXPECT_EQ(23, ReadSettingsFileLines(NativePath(folder.File("a.cfg")).c_str(), kTestKeys,
+                                      ApplyTestKey, &f));
   EXPECT_EQ(WidthVersion(1024, 2), f);
 }
 

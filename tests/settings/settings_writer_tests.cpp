@@ -21,7 +21,7 @@ const std::string kOldBytes = "VERSION=1\r\nWIDTH=640\r\nLEFT=0,0,0,-1000\r\n# t
 // Saves the same four lines the tests read back.
 bool SaveSample(const std::string& path, const char* device) {
   SettingsWriter writer;
-  BeginSettingsFile(writer, path.c_str());
+  BeginSettingsFile(writer, NativePath(path).c_str());
   WriteIntLine(writer, "VERSION", 3);
   WriteQuotedLine(writer, "DEVICE", device);
   WriteIntLine(writer, "WIDTH", INT32_MIN);
@@ -56,7 +56,7 @@ TEST(SettingsWriter, EveryLineFormEndsInCrLf) {
   const std::string path = folder.File("a.cfg");
   for (const auto& c : cases) {
     SettingsWriter writer;
-    ASSERT_TRUE(BeginSettingsFile(writer, path.c_str()));
+    ASSERT_TRUE(BeginSettingsFile(writer, NativePath(path).c_str()));
     c.write(writer);
     ASSERT_TRUE(FinishSettingsFile(writer));
     std::string saved;
@@ -96,7 +96,7 @@ TEST(SettingsWriter, ReplacesTheOldFileAndReadsBack) {
 
   Sample s;
   ASSERT_EQ(static_cast<int>(saved.size()),
-            ReadSettingsFileLines(path.c_str(), kSampleKeys, ApplySample, &s));
+            ReadSettingsFileLines(NativePath(path).c_str(), kSampleKeys, ApplySample, &s));
   EXPECT_EQ(3, s.version);
   EXPECT_STREQ(kKeyboardName, s.device);
   EXPECT_EQ(INT32_MIN, s.width);
@@ -117,7 +117,7 @@ TEST(SettingsWriter, FailedSaveLeavesTheOldFile) {
        [](const ScratchFolder& f, std::string& path) { path = f.File("none") + "/a.cfg"; }},
       {"path too long for a temporary file",
        [](const ScratchFolder& f, std::string& path) {
-         path = f.File(std::string(256 - f.File("").size(), 'p'));
+         path = f.File(std::string(256 - NativePath(f.File("")).size(), 'p'));
        }},
       {"empty path", [](const ScratchFolder&, std::string& path) { path.clear(); }},
   };
@@ -138,8 +138,10 @@ TEST(SettingsWriter, FailedSaveLeavesTheOldFile) {
 
 TEST(SettingsWriter, LongestPathThatFits) {
   ScratchFolder folder;
-  const std::string path = folder.File(std::string(255 - folder.File("").size(), 'p'));
-  ASSERT_EQ(255u, path.size());
+  // Counted in the units of the platform's paths: the folder's Thai is one
+  // UTF-16 unit a letter on Windows, three bytes on the host.
+  const std::string path = folder.File(std::string(255 - NativePath(folder.File("")).size(), 'p'));
+  ASSERT_EQ(255u, NativePath(path).size());
   EXPECT_TRUE(SaveSample(path, "d"));
   std::string saved;
   EXPECT_TRUE(ReadFileBytes(path, saved));
@@ -150,7 +152,7 @@ TEST(SettingsWriter, AbandonLeavesTheOldFile) {
   const std::string path = folder.File("graphic.cfg");
   WriteFileBytes(path, kOldBytes);
   SettingsWriter writer;
-  ASSERT_TRUE(BeginSettingsFile(writer, path.c_str()));
+  ASSERT_TRUE(BeginSettingsFile(writer, NativePath(path).c_str()));
   WriteIntLine(writer, "WIDTH", 800);
   AbandonSettingsFile(writer);
   EXPECT_FALSE(FinishSettingsFile(writer));

@@ -1,4 +1,4 @@
-#include "settings/replace_file.h"
+#include "settings/file_system.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -6,7 +6,13 @@
 
 namespace fs = std::filesystem;
 
-bool ReplaceFileInOneStep(const char* source, const char* target) {
+std::FILE* OpenPath(const PathChar* path, bool forWriting) {
+  return std::fopen(path, forWriting ? "wb" : "rb");
+}
+
+bool RemovePath(const PathChar* path) { return std::remove(path) == 0; }
+
+bool ReplaceFileInOneStep(const PathChar* source, const PathChar* target) {
   std::error_code error;
   fs::file_status status = fs::status(target, error);
   if (!error && fs::exists(status)) {
