@@ -8,6 +8,11 @@
 // Reads the executable's path from the platform and settles ProgramDirectory.
 void SettleProgramDirectory();
 
+// Makes ProgramDirectory the current directory and makes sure "config" exists
+// in it. False, with nothing changed or made, when there is no program
+// directory or it cannot be entered.
+bool EnterProgramDirectory();
+
 // Hands the dialogs' face check the texts of the lists the dialogs fill from
 // the program's own tables (start-up does it before the first dialog).
 void ShareDialogListTexts();

@@ -55,15 +55,21 @@ void SettleProgramDirectory() {
   SetProgramDirectory(modulePath, truncated, currentDirectory);
 }
 
+bool EnterProgramDirectory() {
+  if (ProgramDirectory[0] == L'\0' || !SetCurrentDirectoryW(ProgramPath(L""))) return false;
+  // By its full path, so that it can only ever be made beside the exe. An
+  // existing folder is what is wanted; any other failure makes the later saves
+  // fail, and the runs report that themselves.
+  CreateDirectoryW(ProgramPath(L"config"), nullptr);
+  return true;
+}
+
 int RunStartUp(HINSTANCE instance, int argc, const char* const* argv) {
   ProgramInstance = instance;
   SettleProgramDirectory();
-  // Both results are ignored: a missing directory or folder makes the later
-  // opens of the settings files fail, and the runs report that themselves.
-  if (ProgramDirectory[0] != L'\0') {
-    SetCurrentDirectoryW(ProgramPath(L""));
-    CreateDirectoryW(L"config", nullptr);
-  }
+  // A folder that cannot be entered is left to the runs: their opens inside it
+  // fail and they say so. Nothing is made in whatever folder is current instead.
+  EnterProgramDirectory();
   RegisterDialogControlClasses();
   // Before anything is shown: every window, list and message follows it.
   SettleInterfaceLanguage();

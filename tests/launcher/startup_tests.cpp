@@ -1,6 +1,6 @@
-// The start-up step that settles the program directory, over module paths and
+// The start-up steps that settle the program directory, over module paths and
 // current directories that the platform hands it (its two calls are answered
-// through the test program's import table).
+// through the test program's import table), and that enter it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include "launcher/launcher.h"
 #include "program/program_directory.h"
 #include "tests/fakes/import_hook.h"
+#include "tests/settings/settings_test_files.h"
 
 namespace {
 
@@ -70,6 +71,33 @@ TEST(SettleProgramDirectoryTest, SettlesFromWhatThePlatformReports) {
     EXPECT_STREQ(c.expected, ProgramDirectory) << c.name;
   }
   platform = nullptr;
+}
+
+// "config" is made in the program directory once it is entered, and nowhere
+// else: a folder that cannot be entered leaves the current one as it was.
+TEST(EnterProgramDirectoryTest, MakesConfigOnlyInTheEnteredFolder) {
+  ScratchFolder current, game;
+  wchar_t original[MAX_PATH] = {}, now[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, original);
+  const std::wstring currentPath = NativePath(current.path());
+  ASSERT_TRUE(SetCurrentDirectoryW(currentPath.c_str()));
+  const std::string unreachable[] = {game.File("removed") + "\\", game.File("a file") + "\\"};
+  WriteFileBytes(game.File("a file"), "");
+  for (const std::string& folder : unreachable) {
+    std::wcscpy(ProgramDirectory, NativePath(folder).c_str());
+    EXPECT_FALSE(EnterProgramDirectory()) << folder;
+  }
+  GetCurrentDirectoryW(MAX_PATH, now);
+  EXPECT_EQ(currentPath, now);
+  EXPECT_EQ(0, current.EntryCount());
+  EXPECT_EQ(1, game.EntryCount());
+
+  std::wcscpy(ProgramDirectory, NativePath(game.path() + "\\").c_str());
+  EXPECT_TRUE(EnterProgramDirectory());
+  GetCurrentDirectoryW(MAX_PATH, now);
+  EXPECT_EQ(NativePath(game.path()), now);
+  EXPECT_TRUE(FileExists(game.File("config")));
+  SetCurrentDirectoryW(original);  // a current folder could not be removed
 }
 
 }  // namespace
