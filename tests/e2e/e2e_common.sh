@@ -5,7 +5,8 @@
 #   deaths_log      where a signal that killed Wine is logged (exit_problem);
 #   work            a fresh folder, removed when the script ends;
 #   errors          Wine's stderr of the latest run of the utility;
-#   game            "$work/Velmora Game", holding a copy of the exe and nothing else;
+#   game            "$work/Velmora Game", holding a copy of the exe and nothing else
+#                   (use_game_folder makes another);
 #   pid             the utility's process while it runs, else empty;
 # the helpers of scripts/window.sh, and the functions below.
 exe=$1
@@ -22,9 +23,14 @@ fail() { echo "FAIL: $*"; show_wine_errors "${errors:-}"; [ -n "$pid" ] && kill 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 errors="$work/wine.err"
-game="$work/Velmora Game"
-mkdir -p "$game"
-cp "$exe" "$game/velmora-config.exe" || fail "could not copy $exe"
+# use_game_folder NAME: "$work/NAME", made with a copy of the exe and nothing
+# else, becomes $game.
+use_game_folder() {
+  game="$work/$1"
+  mkdir -p "$game"
+  cp "$exe" "$game/velmora-config.exe" || fail "could not copy $exe"
+}
+use_game_folder "Velmora Game"
 
 # start_utility [ARGS...]: starts the copy in $game with ARGS, in the background
 # and from another folder (it must settle beside itself all the same), in the
@@ -36,6 +42,18 @@ start_utility() {
   (cd / && LANG=$E2E_LOCALE LC_ALL=$E2E_LOCALE exec "$wine_run" "$game/velmora-config.exe" "$@" \
      2>"$errors") &
   pid=$!
+}
+
+# window_of TITLE: waits up to 60 s for a visible window of the utility with
+# exactly that title and prints its id.
+window_of() {
+  local i id
+  for i in $(seq 1 300); do
+    id=$(xdotool search --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
 }
 
 # utility_ended STILL_RUNNING: waits up to 30 s for the utility to end; fails

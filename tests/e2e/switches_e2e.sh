@@ -14,16 +14,6 @@
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
 probe=$3
-# window_of TITLE: waits for a visible window of ours with exactly that title.
-window_of() {
-  local i id
-  for i in $(seq 1 300); do
-    id=$(xdotool search --all --onlyvisible --pid "$pid" --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
 # doc_first_run NAME: the example of a first run's config\NAME in
 # docs/settings-files.md, as the utility writes it: CR LF, code page 932.
 doc_first_run() {
