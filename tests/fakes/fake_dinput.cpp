@@ -126,11 +126,16 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     d.enumObjectsFlags = flags;
     if (d.fail[kFakeEnumObjects] != DI_OK) return d.fail[kFakeEnumObjects];
     if (callback == nullptr) return DIERR_INVALIDPARAM;
-    bool actuatorsOnly = (flags & DIDFT_FFACTUATOR) != 0;
-    if (flags != DIDFT_ALL && (flags & DIDFT_AXIS) == 0 && !actuatorsOnly) return DI_OK;
+    // As Wine's DirectInput: a filter of anything but these types (an
+    // attribute such as DIDFT_FFACTUATOR, an instance) is refused, where
+    // Windows filters by it. DIDFT_ALL is 0.
+    if ((flags & ~static_cast<DWORD>(DIDFT_AXIS | DIDFT_POV | DIDFT_BUTTON | DIDFT_NODATA |
+                                     DIDFT_COLLECTION)) != 0) {
+      return DIERR_INVALIDPARAM;
+    }
+    if (flags != DIDFT_ALL && (flags & DIDFT_AXIS) == 0) return DI_OK;  // axes are all it lists
     for (int i = 0; i < d.axisCount; ++i) {
       bool actuator = i < d.actuators;
-      if (actuatorsOnly && !actuator) continue;
       DIDEVICEOBJECTINSTANCEA object;
       std::memset(&object, 0, sizeof object);
       object.dwSize = sizeof object;
@@ -145,6 +150,7 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   STDMETHODIMP GetProperty(REFGUID property, LPDIPROPHEADER header) override {
     Touch();
     if (&property != &DIPROP_AUTOCENTER || header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
+    if (Device().autoCenterRead != DI_OK) return Device().autoCenterRead;
     reinterpret_cast<DIPROPDWORD*>(header)->dwData = Device().autoCenter;
     return DI_OK;
   }
@@ -450,7 +456,7 @@ class FakeInputObject : public CountedFake<IDirectInput7A> {
   }
   STDMETHODIMP EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
                            DWORD flags) override;
-  STDMETHODIMP GetDeviceStatus(REFGUID) override { return Unused(); }
+  STDMETHODIMP GetDeviceStatus(REFGUID guid) override;
   STDMETHODIMP RunControlPanel(HWND, DWORD) override { return Unused(); }
   STDMETHODIMP Initialize(HINSTANCE, DWORD) override { return Unused(); }
   STDMETHODIMP FindDevice(REFGUID, LPCSTR, LPGUID) override { return Unused(); }
@@ -551,6 +557,19 @@ HRESULT FakeInputObject::EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA cal
     }
   }
   return DI_OK;
+}
+
+// As Wine answers it: DI_OK when a device could be made for the GUID now,
+// else DI_NOTATTACHED, which is S_FALSE, a success code.
+HRESULT FakeInputObject::GetDeviceStatus(REFGUID guid) {
+  Touch();
+  if (IsEqualGUID(guid, GUID_SysKeyboard)) return DI_OK;
+  const FakeDevice* found = nullptr;
+  for (int j = 0; j < world.joystickCount; ++j) {
+    if (IsEqualGUID(guid, world.joysticks[j].guidInstance)) found = &world.joysticks[j];
+  }
+  bool creatable = found != nullptr && !found->unplugged && found->fail[kFakeCreateDevice] == DI_OK;
+  return creatable ? DI_OK : DI_NOTATTACHED;
 }
 
 HRESULT FakeInputObject::CreateDeviceEx(REFGUID guid, REFIID iid, LPVOID* out, LPUNKNOWN outer) {

@@ -50,6 +50,10 @@
 // them), actuators = N (its first N axes), effectFail[kFakeEffectDownload] = ...
 // Effects play only while acquired at an exclusive level, and the level and
 // DIPROP_AUTOCENTER change only while not acquired, as in DirectInput.
+// wheel.autoCenterRead = DIERR_UNSUPPORTED: reading the spring is refused, as
+// Wine's HID DirectInput may. EnumObjects refuses any filter but the object
+// types (DIDFT_FFACTUATOR included), as Wine does; its axes carry
+// DIDOI_FFACTUATOR. GetDeviceStatus answers as Wine: DI_OK or DI_NOTATTACHED.
 // Two controllers of one model: b.guidProduct = a.guidProduct, and one name.
 // A GUID given again: pad.guidInstance = wheel.guidInstance (CreateDeviceEx
 // opens the one of them added last).
@@ -162,6 +166,7 @@ struct FakeDevice {
   int actuators;                    // axes 0..actuators-1 are force actuators
   HRESULT effectFail[kFakeEffectStepCount];
   DWORD autoCenter;                 // DIPROP_AUTOCENTER now (DIPROPAUTOCENTER_ON)
+  HRESULT autoCenterRead;           // what reading it answers (DI_OK), as Wine may refuse
   int autoCenterSets, effectsCreated, effectsReleased, downloads, stops, unloads;
   int stopAllCommands;              // DISFFC_STOPALL accepted
   int callsWhileUnplugged;          // effect calls and commands that needed it
