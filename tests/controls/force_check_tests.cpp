@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <dbt.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "controls/force_check.h"
@@ -184,7 +185,7 @@ TEST(ForceFeedbackTest, EveryEndingLeavesTheDeviceAsTheSettingsHadIt) {
         const FakeEffectPlay& play = wheel.plays[p];
         EXPECT_EQ(!row.constantForce, play.sine);
         EXPECT_EQ(play.sine ? 0 : p == 0 ? -1 : 1, play.pushesX) << p;
-        EXPECT_EQ(5000, play.magnitude < 0 ? -play.magnitude : play.magnitude);
+        EXPECT_EQ(5000, std::abs(FeltMagnitude(play)));
         EXPECT_EQ(static_cast<DWORD>(play.sine ? row.actuators : 1), play.axes);
         EXPECT_EQ(static_cast<DWORD>(DIJOFS_X), play.firstAxis);
         EXPECT_EQ(play.sine ? 50000u : 0u, play.period);

@@ -357,7 +357,8 @@ class FakeEffectObject : public CountedFake<IDirectInputEffect> {
     sine_ = sine;
     serial_ = serial;
     refs_ = 1;
-    axes_ = firstAxis_ = period_ = duration_ = 0;
+    axes_ = firstAxis_ = period_ = duration_ = gain_ = 0;
+    trigger_ = DIEB_NOTRIGGER;
     from_ = magnitude_ = 0;
   }
   FakeDeviceObject* Owner() const { return owner_; }
@@ -377,6 +378,13 @@ class FakeEffectObject : public CountedFake<IDirectInputEffect> {
     if ((flags & DIEP_AXES) != 0) axes_ = p->cAxes, firstAxis_ = p->rgdwAxes[0];
     if ((flags & DIEP_DIRECTION) != 0) from_ = p->rglDirection[0] > 0 ? 1 : p->rglDirection[0] < 0 ? -1 : 0;
     if ((flags & DIEP_DURATION) != 0) duration_ = p->dwDuration;
+    if ((flags & DIEP_GAIN) != 0) gain_ = p->dwGain;
+    if ((flags & DIEP_TRIGGERBUTTON) != 0) {
+      // By offset, as the effect's flags say; what names none of the device's
+      // buttons is no trigger, as Wine takes it.
+      DWORD button = p->dwTriggerButton - DIJOFS_BUTTON0;
+      trigger_ = button < d.buttons && button < 32 ? p->dwTriggerButton : DIEB_NOTRIGGER;
+    }
     if ((flags & DIEP_TYPESPECIFICPARAMS) == 0) return DI_OK;
     if (p->cbTypeSpecificParams != (sine_ ? sizeof(DIPERIODIC) : sizeof(DICONSTANTFORCE))) {
       return DIERR_INVALIDPARAM;
@@ -434,13 +442,13 @@ class FakeEffectObject : public CountedFake<IDirectInputEffect> {
     int sign = magnitude_ > 0 ? 1 : magnitude_ < 0 ? -1 : 0;
     if (d.playCount < kFakeMaxPlays) {
       d.plays[d.playCount++] = {sine_, axes_, firstAxis_, magnitude_, sine_ ? 0 : -from_ * sign,
-                                period_, duration_};
+                                period_, duration_, gain_, trigger_};
     }
   }
 
   FakeDeviceObject* owner_ = nullptr;
   bool sine_ = false;
-  DWORD axes_ = 0, firstAxis_ = 0, period_ = 0, duration_ = 0;
+  DWORD axes_ = 0, firstAxis_ = 0, period_ = 0, duration_ = 0, gain_ = 0, trigger_ = DIEB_NOTRIGGER;
   LONG from_ = 0, magnitude_ = 0;
 };
 

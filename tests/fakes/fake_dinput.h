@@ -111,7 +111,17 @@ struct FakeEffectPlay {
   int pushesX;      // -1 toward -X, +1 toward +X: a force comes from its direction
   DWORD period;     // the sine's, microseconds
   DWORD duration;   // microseconds
+  DWORD gain;       // dwGain, 0 to DI_FFNOMINALMAX
+  DWORD triggerButton;  // dwTriggerButton: a button's offset, or DIEB_NOTRIGGER
 };
+
+// What the device puts out of one play, by DirectInput's rules: the magnitude
+// scaled by the effect's gain, and nothing while the effect waits for its
+// trigger button (it plays only while that button is held, not on a start).
+inline LONG FeltMagnitude(const FakeEffectPlay& play) {
+  if (play.triggerButton != DIEB_NOTRIGGER) return 0;
+  return static_cast<LONG>(static_cast<LONGLONG>(play.magnitude) * play.gain / DI_FFNOMINALMAX);
+}
 
 // One scripted device (the keyboard or a controller) and what was done to it.
 // Counters add up over every object created for the device.
