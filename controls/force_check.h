@@ -3,8 +3,9 @@
 // it. A constant force turns the wheel left for a second, then right; a
 // controller without one vibrates for a second. The controller is taken
 // exclusively for the test alone and given back, on every way out, as the
-// control settings had it. No window layout here: the input test window
-// drives it from its timer and shows what it answers.
+// control settings had it, its centring spring as it was (on where that could
+// not be read). No window layout here: the input test window drives it from
+// its timer and shows what it answers.
 #ifndef VELMORA_FORCE_CHECK_H
 #define VELMORA_FORCE_CHECK_H
 
