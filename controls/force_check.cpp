@@ -26,12 +26,19 @@ BOOL CALLBACK NoteEffect(LPCDIEFFECTINFOA info, LPVOID context) {
   return DIENUM_CONTINUE;
 }
 
+struct ActuatorStep {
+  LPDIENUMDEVICEOBJECTSCALLBACKA step;
+  void* context;
+};
+
+BOOL CALLBACK PassActuator(LPCDIDEVICEOBJECTINSTANCEA object, LPVOID context) {
+  const ActuatorStep& actuator = *static_cast<const ActuatorStep*>(context);
+  if ((object->dwFlags & DIDOI_FFACTUATOR) == 0) return DIENUM_CONTINUE;
+  return actuator.step(object, actuator.context) == DIENUM_STOP ? DIENUM_STOP : DIENUM_CONTINUE;
+}
+
 BOOL CALLBACK NoteActuator(LPCDIDEVICEOBJECTINSTANCEA object, LPVOID context) {
   ForceFeedbackTest& test = *static_cast<ForceFeedbackTest*>(context);
-  // Only actuators were asked for; a driver that lists more is not believed.
-  if ((object->dwType & DIDFT_FFACTUATOR) == 0 && (object->dwFlags & DIDOI_FFACTUATOR) == 0) {
-    return DIENUM_CONTINUE;
-  }
   if (test.actuatorCount >= kMaxForceActuators) return DIENUM_STOP;
   test.actuators[test.actuatorCount++] = object->dwOfs;
   return DIENUM_CONTINUE;
@@ -58,7 +65,7 @@ void CleanUp(ForceFeedbackTest& test, bool deviceGone) {
   if (!deviceGone && test.exclusive) test.device->SendForceFeedbackCommand(DISFFC_STOPALL);
   test.device->Unacquire();
   test.exclusive = false;
-  if (!deviceGone && test.autoCenterRead) {
+  if (!deviceGone && test.springOff) {
     DIPROPDWORD centre = DeviceDwordProperty(test.autoCenter);
     test.device->SetProperty(DIPROP_AUTOCENTER, &centre.diph);
   }
@@ -75,21 +82,20 @@ ForceFeedbackEnd Fail(ForceFeedbackTest& test, ForceFeedbackStep step, HRESULT c
   return test.end;
 }
 
-// Unacquired, the centring spring read and turned off (it would fight a
+// Unacquired, the centring spring noted and turned off (it would fight a
 // half-strength force), the exclusive level with the test window as owner,
-// acquired again. A spring that cannot be read is left alone: nothing could
-// put it back.
+// acquired again. Wine's HID DirectInput may refuse reading the spring yet
+// accept setting it: it is turned off all the same, and afterwards put back
+// on, DirectInput's default.
 HRESULT TakeDevice(ForceFeedbackTest& test, HWND testWindow) {
   test.taken = true;
   test.device->Unacquire();
-  DIPROPDWORD centre = DeviceDwordProperty(0);
-  if (SUCCEEDED(test.device->GetProperty(DIPROP_AUTOCENTER, &centre.diph))) {
-    test.autoCenterRead = true;
-    test.autoCenter = centre.dwData;
-    DIPROPDWORD off = DeviceDwordProperty(DIPROPAUTOCENTER_OFF);
-    // A wheel without a spring may refuse: there is nothing to turn off.
-    test.device->SetProperty(DIPROP_AUTOCENTER, &off.diph);
-  }
+  DIPROPDWORD centre = DeviceDwordProperty(DIPROPAUTOCENTER_ON);
+  HRESULT read = test.device->GetProperty(DIPROP_AUTOCENTER, &centre.diph);
+  test.autoCenter = SUCCEEDED(read) ? centre.dwData : static_cast<DWORD>(DIPROPAUTOCENTER_ON);
+  DIPROPDWORD off = DeviceDwordProperty(DIPROPAUTOCENTER_OFF);
+  // A wheel without a spring may refuse: there is nothing to turn off or back on.
+  test.springOff = SUCCEEDED(test.device->SetProperty(DIPROP_AUTOCENTER, &off.diph));
   HRESULT result = test.device->SetCooperativeLevel(testWindow, kTestLevel);
   if (FAILED(result)) return result;
   result = test.device->Acquire();
@@ -136,6 +142,12 @@ void FillParameters(const ForceFeedbackTest& test, EffectParameters& p) {
 
 }  // namespace
 
+HRESULT EnumerateForceActuators(IDirectInputDevice7A* device, LPDIENUMDEVICEOBJECTSCALLBACKA step,
+                                void* context) {
+  ActuatorStep actuator = {step, context};
+  return device->EnumObjects(PassActuator, &actuator, DIDFT_AXIS);
+}
+
 ForceFeedbackEffect ChooseForceFeedbackEffect(ForceFeedbackTest& test,
                                               IDirectInputDevice7A* device,
                                               HWND settingsWindow) {
@@ -146,8 +158,7 @@ ForceFeedbackEffect ChooseForceFeedbackEffect(ForceFeedbackTest& test,
   if (device == nullptr) return test.effect;
   OfferedEffects offered = {false, false};
   if (FAILED(device->EnumEffects(NoteEffect, &offered, DIEFT_ALL))) return test.effect;
-  if (FAILED(device->EnumObjects(NoteActuator, &test, DIDFT_FFACTUATOR)) ||
-      test.actuatorCount == 0) {
+  if (FAILED(EnumerateForceActuators(device, NoteActuator, &test)) || test.actuatorCount == 0) {
     return test.effect;
   }
   if (offered.constantForce) {

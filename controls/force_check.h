@@ -3,8 +3,9 @@
 // it. A constant force turns the wheel left for a second, then right; a
 // controller without one vibrates for a second. The controller is taken
 // exclusively for the test alone and given back, on every way out, as the
-// control settings had it. No window layout here: the input test window
-// drives it from its timer and shows what it answers.
+// control settings had it, its centring spring as it was (on where that could
+// not be read). No window layout here: the input test window drives it from
+// its timer and shows what it answers.
 #ifndef VELMORA_FORCE_CHECK_H
 #define VELMORA_FORCE_CHECK_H
 
@@ -56,8 +57,8 @@ struct ForceFeedbackTest {
   IDirectInputEffect* played;  // ours, until the clean-up releases it
   bool taken;        // unacquired for the test: the clean-up gives it back
   bool exclusive;    // acquired at the exclusive level
-  bool autoCenterRead;
-  DWORD autoCenter;  // as the test found it
+  bool springOff;    // the test turned the centring spring off: the clean-up puts it back
+  DWORD autoCenter;  // as the test found it, or DIPROPAUTOCENTER_ON where it could not be read
   bool secondPart;   // the constant force turns right
   DWORD partStart;   // ForceFeedbackClock() when the part began
   ForceFeedbackEnd end;
@@ -68,8 +69,16 @@ struct ForceFeedbackTest {
 // The clock the parts are timed by (GetTickCount); tests set their own.
 extern DWORD(WINAPI* ForceFeedbackClock)();
 
+// Calls `step` with each force actuator of `device` (an axis whose dwFlags
+// carry DIDOI_FFACTUATOR), in DirectInput's order, until it answers
+// DIENUM_STOP; returns what EnumObjects answered. The axes are listed by type
+// and their flags read: Wine's DirectInput refuses DIDFT_FFACTUATOR as a filter
+// (DIERR_INVALIDPARAM), which Windows would filter by.
+HRESULT EnumerateForceActuators(IDirectInputDevice7A* device, LPDIENUMDEVICEOBJECTSCALLBACKA step,
+                                void* context);
+
 // Starts from nothing and chooses the effect from what `device` lists
-// (EnumEffects) and its force actuators (EnumObjects). Takes nothing.
+// (EnumEffects) and its force actuators. Takes nothing.
 ForceFeedbackEffect ChooseForceFeedbackEffect(ForceFeedbackTest& test,
                                               IDirectInputDevice7A* device,
                                               HWND settingsWindow);
@@ -80,7 +89,8 @@ ForceFeedbackEnd BeginForceFeedbackTest(ForceFeedbackTest& test, HWND testWindow
 // the last.
 ForceFeedbackEnd ContinueForceFeedbackTest(ForceFeedbackTest& test);
 // Ends a playing test at once (kStopped). `deviceGone`: the controller was
-// pulled out, so what needs it is skipped.
+// pulled out, so what needs it is skipped; anything else (a read that failed,
+// say) gets the whole clean-up.
 void StopForceFeedbackTest(ForceFeedbackTest& test, bool deviceGone);
 
 #endif

@@ -452,6 +452,12 @@ bool InputManager::PollJoystick() {
   return true;
 }
 
+bool InputManager::JoystickGone(int32_t index) const {
+  if (index < 0 || index >= joystickCount || directInput == nullptr) return true;
+  const JoystickRecord& record = joystickRecords[index];
+  return record.attached == 0 || directInput->GetDeviceStatus(record.guidInstance) != DI_OK;
+}
+
 KeyEventsRead InputManager::ReadKeyEvents(DIDEVICEOBJECTDATA* events, int& count) {
   count = 0;
   if (keyboardDevice == nullptr || !keyboardBuffered) return kKeyEventsUnavailable;

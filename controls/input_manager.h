@@ -150,6 +150,11 @@ class InputManager {
   // when it could not be read), and the current controller.
   bool PollKeyboard();
   bool PollJoystick();
+  // Whether controller `index` is gone: missed by the last enumeration, or not
+  // attached by DirectInput's word now (GetDeviceStatus answers exactly DI_OK
+  // for an attached one; its DI_NOTATTACHED is a success code). A read that
+  // failed says neither.
+  bool JoystickGone(int32_t index) const;
   // The key events the keyboard kept since the last read (or since
   // RestartKeyEvents), oldest first: `count` of them into `events`, which
   // holds kKeyEventBufferSize. Allocates nothing.

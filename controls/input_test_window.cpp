@@ -252,6 +252,12 @@ void StopForceFeedback(bool deviceGone) {
   ShowForceFeedbackEnd(state.forceFeedback);
 }
 
+// A read that fails while the force plays ends the test; only a controller
+// that is gone skips the steps that need it.
+void StopForceFeedbackAfterFailedRead() {
+  StopForceFeedback(state.setup.manager->JoystickGone(state.joystick));
+}
+
 void OnForceFeedbackButton() {
   if (state.forceFeedbackPlaying) {
     StopForceFeedback(false);
@@ -454,7 +460,7 @@ void OnDeviceChangeSettled(HWND dialog) {
     manager.currentJoystick = state.joystick;
     if (!manager.PollJoystick()) {
       state.connected = false;
-      StopForceFeedback(true);
+      StopForceFeedbackAfterFailedRead();
     }
   }
   manager.RefreshControllers();
@@ -488,8 +494,7 @@ void InputTestTick(HWND dialog) {
   }
   manager.currentJoystick = state.joystick;
   state.connected = manager.PollJoystick();
-  // A read that fails while the force plays: the controller is gone.
-  if (state.forceFeedbackPlaying && !state.connected) StopForceFeedback(true);
+  if (state.forceFeedbackPlaying && !state.connected) StopForceFeedbackAfterFailedRead();
   if (state.forceFeedbackPlaying &&
       ContinueForceFeedbackTest(state.forceFeedback) != ForceFeedbackEnd::kPlaying) {
     ShowForceFeedbackEnd(state.forceFeedback);

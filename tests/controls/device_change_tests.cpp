@@ -308,11 +308,29 @@ TEST_F(DeviceChangeTest, AControllerBackUnderANewGuidTakesBackItsOwnRow) {
   ExpectEveryObjectReleasedOnce("after closing");
 }
 
-// In play, modal: a change while calibrating is applied when the calibration
-// closes, and the calibration's ticks on a controller pulled out show its last
+// A window that borrows the manager: the calibration, on a wheel then pulled
+// out, or the input test playing a force on the wheel, still attached.
+struct Borrower {
+  const wchar_t* caption;
+  int button;
+  bool playsForce;
+};
+class BorrowedManagerTest : public DeviceChangeTest,
+                            public ::testing::WithParamInterface<Borrower> {};
+INSTANTIATE_TEST_SUITE_P(
+    Borrowers, BorrowedManagerTest,
+    ::testing::Values(Borrower{L"Calibration", IDC_CONTROL_CALIBRATE_LEFT, false},
+                      Borrower{L"Velmora Input Test", IDC_CONTROL_TEST, true}));
+
+// In play, modal: a change while a window borrows the manager is applied when
+// it closes (a refresh under a force test would work on the device it plays
+// on), and the calibration's ticks on a controller pulled out show its last
 // good state.
-TEST_F(DeviceChangeTest, AChangeDuringCalibrationWaitsForItToClose) {
+TEST_P(BorrowedManagerTest, AChangeWaitsForTheBorrowerToClose) {
+  const Borrower& b = GetParam();
   FakeJoystick& wheel = AddWheel("Wheel");
+  wheel.offersConstantForce = true;
+  wheel.actuators = 1;
   HWND control = nullptr;
   int rowsDuring = 0, enumerationsDuring = 0, rowsAfter = 0, enumerationsAfter = 0;
   LRESULT thumb = -1;
@@ -323,28 +341,33 @@ TEST_F(DeviceChangeTest, AChangeDuringCalibrationWaitsForItToClose) {
         ChooseListRow(control, IDC_CONTROL_DEVICE, 1);
         ChooseListRow(control, IDC_CONTROL_LEFT, 1);
         wheel.state.lX = -400;
-        PostMessageW(control, WM_COMMAND, MAKEWPARAM(IDC_CONTROL_CALIBRATE_LEFT, BN_CLICKED), 0);
+        PostMessageW(control, WM_COMMAND, MAKEWPARAM(b.button, BN_CLICKED), 0);
         return true;
       },
-      []() { return FindOwnDialog(L"Calibration") != nullptr; },
+      [&]() { return FindOwnDialog(b.caption) != nullptr; },
       WaitTicks(5),
       [&]() {
-        UnplugFakeJoystick(wheel);
+        if (b.playsForce) {
+          SendMessageW(FindOwnDialog(b.caption), WM_COMMAND,
+                       MAKEWPARAM(IDC_INPUT_TEST_FORCE_FEEDBACK, BN_CLICKED), 0);
+        } else {
+          UnplugFakeJoystick(wheel);
+        }
         AddGamepad("Pad");
         SendDeviceChange(control);
         return true;
       },
       WaitTicks(60),  // well past the device-change delay
       [&]() {
-        HWND calibration = FindOwnDialog(L"Calibration");
+        HWND borrower = FindOwnDialog(b.caption);
         rowsDuring = RowCount(control, IDC_CONTROL_DEVICE);
         enumerationsDuring = FakeDirectInput().enumCalls;
-        thumb = SendDlgItemMessageW(calibration, IDC_CALIBRATION_SLIDER, TBM_GETPOS, 0, 0);
-        PostMessageW(calibration, WM_COMMAND, IDOK, 0);
+        thumb = SendDlgItemMessageW(borrower, IDC_CALIBRATION_SLIDER, TBM_GETPOS, 0, 0);
+        PostMessageW(borrower, WM_COMMAND, b.playsForce ? IDCANCEL : IDOK, 0);
         return true;
       },
       [&]() {
-        if (FindOwnDialog(L"Calibration") != nullptr) return false;
+        if (FindOwnDialog(b.caption) != nullptr) return false;
         rowsAfter = RowCount(control, IDC_CONTROL_DEVICE);
         enumerationsAfter = FakeDirectInput().enumCalls;
         PostMessageW(control, WM_COMMAND, IDCANCEL, 0);
@@ -357,9 +380,10 @@ TEST_F(DeviceChangeTest, AChangeDuringCalibrationWaitsForItToClose) {
                                ControlSettingsDialogProc, 0);
       },
       steps);
+  EXPECT_EQ(b.playsForce, wheel.playCount > 0);
   EXPECT_EQ(2, rowsDuring);
   EXPECT_EQ(1, enumerationsDuring);
-  EXPECT_EQ(400, thumb) << "the last good state is shown";
+  if (!b.playsForce) EXPECT_EQ(400, thumb) << "the last good state is shown";
   EXPECT_EQ(3, rowsAfter);
   EXPECT_EQ(2, enumerationsAfter);
   ExpectEveryObjectReleasedOnce("after closing");

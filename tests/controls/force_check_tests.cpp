@@ -1,13 +1,14 @@
 // The force-feedback test of the input test window (template 107) over the
 // scripted DirectInput: every way it ends, in both interfaces, each checked on
 // the fake device itself: no effect of ours left on it, its level and owner as
-// the control settings gave them, its centring spring as it was, acquired
-// again (except after a pull-out).
+// the control settings gave them, its centring spring as it was (on where it
+// could not be read), acquired again (except after a pull-out).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <dbt.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "controls/force_check.h"
@@ -35,7 +36,7 @@ std::wstring Text(HWND window, int id) {
 }
 
 // What the player does during the first part.
-enum class During { kNothing, kStop, kClose, kDeactivate, kPullOut };
+enum class During { kNothing, kStop, kClose, kDeactivate, kPullOut, kReadFails };
 
 struct Ending {
   const char* name;
@@ -46,6 +47,8 @@ struct Ending {
   ForceFeedbackEnd end;
   const wchar_t* korean;   // the status after it
   const wchar_t* english;
+  DWORD springBefore = DIPROPAUTOCENTER_ON;
+  HRESULT springRead = DI_OK;  // what reading the spring answers
 };
 
 constexpr FakeEffectStep kNoFailure = kFakeEffectStepCount;
@@ -55,9 +58,11 @@ TEST(ForceFeedbackTest, EveryEndingLeavesTheDeviceAsTheSettingsHadIt) {
   using E = ForceFeedbackEnd;
   const wchar_t* const kStoppedKo = L"힘 피드백: 중지했습니다";
   const wchar_t* const kStoppedEn = L"Force feedback: stopped.";
+  const wchar_t* const kLeftRightKo = L"힘 피드백: 왼쪽과 오른쪽으로 재생했습니다";
+  const wchar_t* const kLeftRightEn = L"Force feedback: played left and right.";
   const Ending endings[] = {
-      {"wheel", true, true, 2, kNoFailure, During::kNothing, E::kPlayedLeftRight,
-       L"힘 피드백: 왼쪽과 오른쪽으로 재생했습니다", L"Force feedback: played left and right."},
+      {"wheel", true, true, 2, kNoFailure, During::kNothing, E::kPlayedLeftRight, kLeftRightKo,
+       kLeftRightEn},
       {"pad", false, true, 2, kNoFailure, During::kNothing, E::kPlayedVibration,
        L"힘 피드백: 진동을 재생했습니다", L"Force feedback: played a vibration."},
       {"none", false, false, 2, kNoFailure, During::kNothing, E::kNoEffect,
@@ -87,6 +92,12 @@ TEST(ForceFeedbackTest, EveryEndingLeavesTheDeviceAsTheSettingsHadIt) {
        kStoppedEn},
       {"pull-out", true, false, 1, kNoFailure, During::kPullOut, E::kStopped, kStoppedKo,
        kStoppedEn},
+      {"read fails", true, false, 1, kNoFailure, During::kReadFails, E::kStopped, kStoppedKo,
+       kStoppedEn},
+      {"spring unreadable", true, false, 1, kNoFailure, During::kNothing, E::kPlayedLeftRight,
+       kLeftRightKo, kLeftRightEn, DIPROPAUTOCENTER_ON, DIERR_UNSUPPORTED},
+      {"spring was off", true, false, 1, kNoFailure, During::kNothing, E::kPlayedLeftRight,
+       kLeftRightKo, kLeftRightEn, DIPROPAUTOCENTER_OFF},
   };
   PrepareDialogTests();
   ForceFeedbackClock = FakeClock;
@@ -102,6 +113,8 @@ TEST(ForceFeedbackTest, EveryEndingLeavesTheDeviceAsTheSettingsHadIt) {
       wheel.offersConstantForce = row.constantForce;
       wheel.offersSine = row.sine;
       wheel.actuators = row.actuators;
+      wheel.autoCenter = row.springBefore;
+      wheel.autoCenterRead = row.springRead;
       if (row.failing != kNoFailure) wheel.effectFail[row.failing] = kRefused;
       InputManager manager;
       ASSERT_TRUE(manager.Initialize(ProgramInstance, settings));
@@ -151,6 +164,9 @@ TEST(ForceFeedbackTest, EveryEndingLeavesTheDeviceAsTheSettingsHadIt) {
           SendMessageW(w, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
           SendMessageW(w, WM_TIMER, kInputTestDeviceChangeTimerId, 0);
           break;
+        case During::kReadFails:  // once, the controller still attached
+          ScriptReads(wheel, {E_FAIL});
+          break;
         case During::kNothing:
           break;
       }
@@ -169,7 +185,7 @@ TEST(ForceFeedbackTest, EveryEndingLeavesTheDeviceAsTheSettingsHadIt) {
         const FakeEffectPlay& play = wheel.plays[p];
         EXPECT_EQ(!row.constantForce, play.sine);
         EXPECT_EQ(play.sine ? 0 : p == 0 ? -1 : 1, play.pushesX) << p;
-        EXPECT_EQ(5000, play.magnitude < 0 ? -play.magnitude : play.magnitude);
+        EXPECT_EQ(5000, std::abs(FeltMagnitude(play)));
         EXPECT_EQ(static_cast<DWORD>(play.sine ? row.actuators : 1), play.axes);
         EXPECT_EQ(static_cast<DWORD>(DIJOFS_X), play.firstAxis);
         EXPECT_EQ(play.sine ? 50000u : 0u, play.period);
@@ -188,9 +204,10 @@ TEST(ForceFeedbackTest, EveryEndingLeavesTheDeviceAsTheSettingsHadIt) {
       EXPECT_EQ(wheel.stops, wheel.unloads);
       EXPECT_EQ(settings, wheel.cooperativeWindow);
       EXPECT_EQ(static_cast<DWORD>(DISCL_NONEXCLUSIVE | DISCL_BACKGROUND), wheel.cooperativeFlags);
-      // A controller pulled out comes back with its own spring.
-      EXPECT_EQ(static_cast<DWORD>(gone ? DIPROPAUTOCENTER_OFF : DIPROPAUTOCENTER_ON),
-                wheel.autoCenter);
+      // A controller pulled out comes back with its own spring; one that could
+      // not be read gets DirectInput's default.
+      DWORD putBack = taken && FAILED(row.springRead) ? DIPROPAUTOCENTER_ON : row.springBefore;
+      EXPECT_EQ(gone ? static_cast<DWORD>(DIPROPAUTOCENTER_OFF) : putBack, wheel.autoCenter);
       EXPECT_EQ(!taken ? 0 : gone ? 1 : 2, wheel.autoCenterSets);
       EXPECT_EQ(exclusive ? 1 : 0, wheel.stopAllCommands);
       EXPECT_EQ(!gone, wheel.acquired);

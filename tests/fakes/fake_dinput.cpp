@@ -126,11 +126,16 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     d.enumObjectsFlags = flags;
     if (d.fail[kFakeEnumObjects] != DI_OK) return d.fail[kFakeEnumObjects];
     if (callback == nullptr) return DIERR_INVALIDPARAM;
-    bool actuatorsOnly = (flags & DIDFT_FFACTUATOR) != 0;
-    if (flags != DIDFT_ALL && (flags & DIDFT_AXIS) == 0 && !actuatorsOnly) return DI_OK;
+    // As Wine's DirectInput: a filter of anything but these types (an
+    // attribute such as DIDFT_FFACTUATOR, an instance) is refused, where
+    // Windows filters by it. DIDFT_ALL is 0.
+    if ((flags & ~static_cast<DWORD>(DIDFT_AXIS | DIDFT_POV | DIDFT_BUTTON | DIDFT_NODATA |
+                                     DIDFT_COLLECTION)) != 0) {
+      return DIERR_INVALIDPARAM;
+    }
+    if (flags != DIDFT_ALL && (flags & DIDFT_AXIS) == 0) return DI_OK;  // axes are all it lists
     for (int i = 0; i < d.axisCount; ++i) {
       bool actuator = i < d.actuators;
-      if (actuatorsOnly && !actuator) continue;
       DIDEVICEOBJECTINSTANCEA object;
       std::memset(&object, 0, sizeof object);
       object.dwSize = sizeof object;
@@ -145,6 +150,7 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   STDMETHODIMP GetProperty(REFGUID property, LPDIPROPHEADER header) override {
     Touch();
     if (&property != &DIPROP_AUTOCENTER || header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
+    if (Device().autoCenterRead != DI_OK) return Device().autoCenterRead;
     reinterpret_cast<DIPROPDWORD*>(header)->dwData = Device().autoCenter;
     return DI_OK;
   }
@@ -351,7 +357,8 @@ class FakeEffectObject : public CountedFake<IDirectInputEffect> {
     sine_ = sine;
     serial_ = serial;
     refs_ = 1;
-    axes_ = firstAxis_ = period_ = duration_ = 0;
+    axes_ = firstAxis_ = period_ = duration_ = gain_ = 0;
+    trigger_ = DIEB_NOTRIGGER;
     from_ = magnitude_ = 0;
   }
   FakeDeviceObject* Owner() const { return owner_; }
@@ -371,6 +378,13 @@ class FakeEffectObject : public CountedFake<IDirectInputEffect> {
     if ((flags & DIEP_AXES) != 0) axes_ = p->cAxes, firstAxis_ = p->rgdwAxes[0];
     if ((flags & DIEP_DIRECTION) != 0) from_ = p->rglDirection[0] > 0 ? 1 : p->rglDirection[0] < 0 ? -1 : 0;
     if ((flags & DIEP_DURATION) != 0) duration_ = p->dwDuration;
+    if ((flags & DIEP_GAIN) != 0) gain_ = p->dwGain;
+    if ((flags & DIEP_TRIGGERBUTTON) != 0) {
+      // By offset, as the effect's flags say; what names none of the device's
+      // buttons is no trigger, as Wine takes it.
+      DWORD button = p->dwTriggerButton - DIJOFS_BUTTON0;
+      trigger_ = button < d.buttons && button < 32 ? p->dwTriggerButton : DIEB_NOTRIGGER;
+    }
     if ((flags & DIEP_TYPESPECIFICPARAMS) == 0) return DI_OK;
     if (p->cbTypeSpecificParams != (sine_ ? sizeof(DIPERIODIC) : sizeof(DICONSTANTFORCE))) {
       return DIERR_INVALIDPARAM;
@@ -428,13 +442,13 @@ class FakeEffectObject : public CountedFake<IDirectInputEffect> {
     int sign = magnitude_ > 0 ? 1 : magnitude_ < 0 ? -1 : 0;
     if (d.playCount < kFakeMaxPlays) {
       d.plays[d.playCount++] = {sine_, axes_, firstAxis_, magnitude_, sine_ ? 0 : -from_ * sign,
-                                period_, duration_};
+                                period_, duration_, gain_, trigger_};
     }
   }
 
   FakeDeviceObject* owner_ = nullptr;
   bool sine_ = false;
-  DWORD axes_ = 0, firstAxis_ = 0, period_ = 0, duration_ = 0;
+  DWORD axes_ = 0, firstAxis_ = 0, period_ = 0, duration_ = 0, gain_ = 0, trigger_ = DIEB_NOTRIGGER;
   LONG from_ = 0, magnitude_ = 0;
 };
 
@@ -450,7 +464,7 @@ class FakeInputObject : public CountedFake<IDirectInput7A> {
   }
   STDMETHODIMP EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
                            DWORD flags) override;
-  STDMETHODIMP GetDeviceStatus(REFGUID) override { return Unused(); }
+  STDMETHODIMP GetDeviceStatus(REFGUID guid) override;
   STDMETHODIMP RunControlPanel(HWND, DWORD) override { return Unused(); }
   STDMETHODIMP Initialize(HINSTANCE, DWORD) override { return Unused(); }
   STDMETHODIMP FindDevice(REFGUID, LPCSTR, LPGUID) override { return Unused(); }
@@ -551,6 +565,19 @@ HRESULT FakeInputObject::EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA cal
     }
   }
   return DI_OK;
+}
+
+// As Wine answers it: DI_OK when a device could be made for the GUID now,
+// else DI_NOTATTACHED, which is S_FALSE, a success code.
+HRESULT FakeInputObject::GetDeviceStatus(REFGUID guid) {
+  Touch();
+  if (IsEqualGUID(guid, GUID_SysKeyboard)) return DI_OK;
+  const FakeDevice* found = nullptr;
+  for (int j = 0; j < world.joystickCount; ++j) {
+    if (IsEqualGUID(guid, world.joysticks[j].guidInstance)) found = &world.joysticks[j];
+  }
+  bool creatable = found != nullptr && !found->unplugged && found->fail[kFakeCreateDevice] == DI_OK;
+  return creatable ? DI_OK : DI_NOTATTACHED;
 }
 
 HRESULT FakeInputObject::CreateDeviceEx(REFGUID guid, REFIID iid, LPVOID* out, LPUNKNOWN outer) {

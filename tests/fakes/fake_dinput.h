@@ -50,6 +50,10 @@
 // them), actuators = N (its first N axes), effectFail[kFakeEffectDownload] = ...
 // Effects play only while acquired at an exclusive level, and the level and
 // DIPROP_AUTOCENTER change only while not acquired, as in DirectInput.
+// wheel.autoCenterRead = DIERR_UNSUPPORTED: reading the spring is refused, as
+// Wine's HID DirectInput may. EnumObjects refuses any filter but the object
+// types (DIDFT_FFACTUATOR included), as Wine does; its axes carry
+// DIDOI_FFACTUATOR. GetDeviceStatus answers as Wine: DI_OK or DI_NOTATTACHED.
 // Two controllers of one model: b.guidProduct = a.guidProduct, and one name.
 // A GUID given again: pad.guidInstance = wheel.guidInstance (CreateDeviceEx
 // opens the one of them added last).
@@ -107,7 +111,17 @@ struct FakeEffectPlay {
   int pushesX;      // -1 toward -X, +1 toward +X: a force comes from its direction
   DWORD period;     // the sine's, microseconds
   DWORD duration;   // microseconds
+  DWORD gain;       // dwGain, 0 to DI_FFNOMINALMAX
+  DWORD triggerButton;  // dwTriggerButton: a button's offset, or DIEB_NOTRIGGER
 };
+
+// What the device puts out of one play, by DirectInput's rules: the magnitude
+// scaled by the effect's gain, and nothing while the effect waits for its
+// trigger button (it plays only while that button is held, not on a start).
+inline LONG FeltMagnitude(const FakeEffectPlay& play) {
+  if (play.triggerButton != DIEB_NOTRIGGER) return 0;
+  return static_cast<LONG>(static_cast<LONGLONG>(play.magnitude) * play.gain / DI_FFNOMINALMAX);
+}
 
 // One scripted device (the keyboard or a controller) and what was done to it.
 // Counters add up over every object created for the device.
@@ -162,6 +176,7 @@ struct FakeDevice {
   int actuators;                    // axes 0..actuators-1 are force actuators
   HRESULT effectFail[kFakeEffectStepCount];
   DWORD autoCenter;                 // DIPROP_AUTOCENTER now (DIPROPAUTOCENTER_ON)
+  HRESULT autoCenterRead;           // what reading it answers (DI_OK), as Wine may refuse
   int autoCenterSets, effectsCreated, effectsReleased, downloads, stops, unloads;
   int stopAllCommands;              // DISFFC_STOPALL accepted
   int callsWhileUnplugged;          // effect calls and commands that needed it
