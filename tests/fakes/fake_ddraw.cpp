@@ -50,8 +50,10 @@ GUID FakeDeviceGuid(int driver, int device) {
 
 FakeDisplaySystem& System() { return *FakeDisplaySystem::running; }
 
-// A surface or a 3D device: of these the report only ever releases what it
-// made, so only IUnknown's three entries are filled; any other call would
+// A 3D device, or a scripted step's stand-in: of these the report and the
+// scripted graphics test only release what they made, and a device lists the
+// system's texture formats, so only IUnknown's three entries and
+// IDirect3DDevice7::EnumTextureFormats are filled; any other call would
 // fault on a null entry.
 class FakeUnknown : public FakeComObject {
  public:
@@ -70,13 +72,146 @@ class FakeUnknown : public FakeComObject {
   }
   static ULONG WINAPI Add(Face* face) { return face->owner->CountAddRef(); }
   static ULONG WINAPI Drop(Face* face) { return face->owner->CountRelease(face->owner->kind_); }
+  static HRESULT WINAPI EnumFormats(Face*, LPD3DENUMPIXELFORMATSCALLBACK callback, void* context) {
+    std::vector<DDPIXELFORMAT> formats = System().textureFormats;
+    for (DDPIXELFORMAT& format : formats)
+      if (callback(&format, context) != D3DENUMRET_OK) break;
+    return D3D_OK;
+  }
   static const void* const kVtable[64];
   Face face_;
   const char* kind_;
 };
 const void* const FakeUnknown::kVtable[64] = {reinterpret_cast<const void*>(&FakeUnknown::Query),
                                               reinterpret_cast<const void*>(&FakeUnknown::Add),
-                                              reinterpret_cast<const void*>(&FakeUnknown::Drop)};
+                                              reinterpret_cast<const void*>(&FakeUnknown::Drop),
+                                              nullptr,  // GetCaps
+                                              reinterpret_cast<const void*>(&FakeUnknown::EnumFormats)};
+
+class FakeClipper : public IDirectDrawClipper, public FakeComObject {
+ public:
+  HWND window = nullptr;
+  STDMETHOD(QueryInterface)(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHOD_(ULONG, AddRef)() override { return CountAddRef(); }
+  STDMETHOD_(ULONG, Release)() override { return CountRelease("clipper"); }
+  STDMETHOD(GetClipList)(LPRECT, LPRGNDATA, LPDWORD) override { return E_NOTIMPL; }
+  STDMETHOD(GetHWnd)(HWND* out) override {
+    *out = window;
+    return DD_OK;
+  }
+  STDMETHOD(Initialize)(LPDIRECTDRAW, DWORD) override { return DDERR_ALREADYINITIALIZED; }
+  STDMETHOD(IsClipListChanged)(WINBOOL*) override { return E_NOTIMPL; }
+  STDMETHOD(SetClipList)(LPRGNDATA, DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(SetHWnd)(DWORD, HWND handle) override {
+    window = handle;
+    return DD_OK;
+  }
+};
+
+// A surface the graphics test makes: it can be lost, and a primary has its
+// back buffer attached and may take a clipper. Whatever else it is asked
+// answers E_NOTIMPL.
+class FakeSurface : public IDirectDrawSurface7, public FakeComObject {
+ public:
+  // `window`: its DirectDraw object's cooperative window.
+  FakeSurface(const char* kind, bool managed, const HWND* window, const DDSURFACEDESC2& desc)
+      : kind_(kind), managed_(managed), window_(window), desc_(desc) {
+    desc_.lPitch = static_cast<LONG>(desc.dwWidth * (desc.ddpfPixelFormat.dwRGBBitCount / 8));
+    pixels_.resize(static_cast<size_t>(desc_.lPitch) * desc.dwHeight);
+  }
+  bool lost = false;
+  FakeSurface* back = nullptr;  // of a flipping primary, which holds it
+  FakeClipper* clipper = nullptr;
+  // Managed textures are not lost: DirectDraw keeps a copy of them.
+  void Lose() { lost = !managed_; }
+
+  STDMETHOD(QueryInterface)(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHOD_(ULONG, AddRef)() override { return CountAddRef(); }
+  STDMETHOD_(ULONG, Release)() override {
+    ULONG left = CountRelease(kind_);
+    if (left == 0 && clipper != nullptr) clipper->Release();
+    if (left == 0) clipper = nullptr;
+    return left;
+  }
+  STDMETHOD(GetAttachedSurface)(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* out) override {
+    *out = nullptr;
+    if (back == nullptr || (caps->dwCaps & DDSCAPS_BACKBUFFER) == 0) return DDERR_NOTFOUND;
+    back->AddRef();
+    *out = back;
+    return DD_OK;
+  }
+  STDMETHOD(IsLost)() override { return lost ? DDERR_SURFACELOST : DD_OK; }
+  STDMETHOD(SetClipper)(LPDIRECTDRAWCLIPPER given) override {
+    if (given != nullptr) given->AddRef();
+    if (clipper != nullptr) clipper->Release();
+    clipper = static_cast<FakeClipper*>(given);
+    HWND clipped = clipper != nullptr ? clipper->window : nullptr;
+    if (clipped != nullptr) System().events.push_back(clipped == *window_ ? "clip primary" : "clip elsewhere");
+    return DD_OK;
+  }
+  STDMETHOD(AddAttachedSurface)(LPDIRECTDRAWSURFACE7) override { return E_NOTIMPL; }
+  STDMETHOD(AddOverlayDirtyRect)(LPRECT) override { return E_NOTIMPL; }
+  STDMETHOD(Blt)(LPRECT, LPDIRECTDRAWSURFACE7, LPRECT, DWORD, LPDDBLTFX) override { return E_NOTIMPL; }
+  STDMETHOD(BltBatch)(LPDDBLTBATCH, DWORD, DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(BltFast)(DWORD, DWORD, LPDIRECTDRAWSURFACE7, LPRECT, DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(DeleteAttachedSurface)(DWORD, LPDIRECTDRAWSURFACE7) override { return E_NOTIMPL; }
+  STDMETHOD(EnumAttachedSurfaces)(LPVOID, LPDDENUMSURFACESCALLBACK7) override { return E_NOTIMPL; }
+  STDMETHOD(EnumOverlayZOrders)(DWORD, LPVOID, LPDDENUMSURFACESCALLBACK7) override { return E_NOTIMPL; }
+  STDMETHOD(Flip)(LPDIRECTDRAWSURFACE7, DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(GetBltStatus)(DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(GetCaps)(LPDDSCAPS2) override { return E_NOTIMPL; }
+  STDMETHOD(GetClipper)(LPDIRECTDRAWCLIPPER*) override { return E_NOTIMPL; }
+  STDMETHOD(GetColorKey)(DWORD, LPDDCOLORKEY) override { return E_NOTIMPL; }
+  STDMETHOD(GetDC)(HDC*) override { return E_NOTIMPL; }
+  STDMETHOD(GetFlipStatus)(DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(GetOverlayPosition)(LPLONG, LPLONG) override { return E_NOTIMPL; }
+  STDMETHOD(GetPalette)(LPDIRECTDRAWPALETTE*) override { return E_NOTIMPL; }
+  STDMETHOD(GetPixelFormat)(LPDDPIXELFORMAT) override { return E_NOTIMPL; }
+  STDMETHOD(GetSurfaceDesc)(LPDDSURFACEDESC2) override { return E_NOTIMPL; }
+  STDMETHOD(Initialize)(LPDIRECTDRAW, LPDDSURFACEDESC2) override { return DDERR_ALREADYINITIALIZED; }
+  STDMETHOD(Lock)(LPRECT area, LPDDSURFACEDESC2 desc, DWORD, HANDLE) override {
+    if (area != nullptr || pixels_.empty()) return E_NOTIMPL;
+    if (lost) return DDERR_SURFACELOST;
+    *desc = desc_;
+    desc->lpSurface = pixels_.data();
+    return DD_OK;
+  }
+  STDMETHOD(ReleaseDC)(HDC) override { return E_NOTIMPL; }
+  STDMETHOD(Restore)() override { return E_NOTIMPL; }
+  STDMETHOD(SetColorKey)(DWORD, LPDDCOLORKEY) override { return E_NOTIMPL; }
+  STDMETHOD(SetOverlayPosition)(LONG, LONG) override { return E_NOTIMPL; }
+  STDMETHOD(SetPalette)(LPDIRECTDRAWPALETTE) override { return E_NOTIMPL; }
+  STDMETHOD(Unlock)(LPRECT) override { return DD_OK; }
+  STDMETHOD(UpdateOverlay)(LPRECT, LPDIRECTDRAWSURFACE7, LPRECT, DWORD, LPDDOVERLAYFX) override { return E_NOTIMPL; }
+  STDMETHOD(UpdateOverlayDisplay)(DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(UpdateOverlayZOrder)(DWORD, LPDIRECTDRAWSURFACE7) override { return E_NOTIMPL; }
+  STDMETHOD(GetDDInterface)(LPVOID*) override { return E_NOTIMPL; }
+  STDMETHOD(PageLock)(DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(PageUnlock)(DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(SetSurfaceDesc)(LPDDSURFACEDESC2, DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(SetPrivateData)(REFGUID, LPVOID, DWORD, DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(GetPrivateData)(REFGUID, LPVOID, LPDWORD) override { return E_NOTIMPL; }
+  STDMETHOD(FreePrivateData)(REFGUID) override { return E_NOTIMPL; }
+  STDMETHOD(GetUniquenessValue)(LPDWORD) override { return E_NOTIMPL; }
+  STDMETHOD(ChangeUniquenessValue)() override { return E_NOTIMPL; }
+  STDMETHOD(SetPriority)(DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(GetPriority)(LPDWORD) override { return E_NOTIMPL; }
+  STDMETHOD(SetLOD)(DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(GetLOD)(LPDWORD) override { return E_NOTIMPL; }
+
+ private:
+  const char* kind_;
+  bool managed_;
+  const HWND* window_;
+  DDSURFACEDESC2 desc_;
+  std::vector<BYTE> pixels_;  // of a surface given a size and an RGB format
+};
 
 class FakeDirect3D : public IDirect3D7, public FakeComObject {
  public:
@@ -100,6 +235,7 @@ class FakeDirect3D : public IDirect3D7, public FakeComObject {
       desc.dwDeviceRenderBitDepth = device.renderDepths;
       desc.wMaxSimultaneousTextures = device.maxTextures;
       desc.wMaxTextureBlendStages = device.maxTextures;
+      desc.dwMaxTextureWidth = device.maxTextureWidth;
       desc.deviceGUID = FakeDeviceGuid(driver_, static_cast<int>(i));
       char description[] = "scripted 3D device";
       std::string name = device.name;
@@ -156,7 +292,11 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
     return E_NOINTERFACE;
   }
   STDMETHOD_(ULONG, AddRef)() override { return CountAddRef(); }
-  STDMETHOD_(ULONG, Release)() override { return CountRelease("ddraw"); }
+  STDMETHOD_(ULONG, Release)() override {
+    ULONG left = CountRelease("ddraw");
+    if (left == 0) Unwatch();
+    return left;
+  }
 
   STDMETHOD(GetCaps)(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) override {
     const FakeDriver& driver = System().drivers[driver_];
@@ -204,19 +344,44 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
 
   // Nothing else is expected of the catalogue or the report.
   STDMETHOD(Compact)() override { return E_NOTIMPL; }
-  STDMETHOD(CreateClipper)(DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) override { return E_NOTIMPL; }
+  STDMETHOD(CreateClipper)(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) override {
+    *out = nullptr;
+    if (flags != 0 || outer != nullptr) return DDERR_INVALIDPARAMS;
+    *out = static_cast<FakeClipper*>(System().Track(std::make_unique<FakeClipper>()));
+    return DD_OK;
+  }
   STDMETHOD(CreatePalette)(DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE*, IUnknown*) override {
     return E_NOTIMPL;
   }
+  // Off-screen 3D surfaces, textures and primaries; a flipping primary only at
+  // the exclusive level, with its one back buffer (the test's chain).
   STDMETHOD(CreateSurface)(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* out, IUnknown*) override {
     *out = nullptr;
     if (!cooperating_) return DDERR_NOCOOPERATIVELEVELSET;
-    if ((desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0) ++System().desktopChanges;
-    const DWORD needed = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
-    if ((desc->ddsCaps.dwCaps & needed) != needed) return DDERR_INVALIDCAPS;
+    const DWORD caps = desc->ddsCaps.dwCaps;
+    const bool flipping = (caps & DDSCAPS_FLIP) != 0;
+    const char* kind = "surface";
+    if ((caps & DDSCAPS_PRIMARYSURFACE) != 0) {
+      ++System().desktopChanges;
+      kind = "primary";
+      if (flipping && !exclusive_) return DDERR_NOEXCLUSIVEMODE;
+      if (flipping && ((caps & DDSCAPS_COMPLEX) == 0 || (desc->dwFlags & DDSD_BACKBUFFERCOUNT) == 0 ||
+                       desc->dwBackBufferCount != 1))
+        return DDERR_INVALIDPARAMS;
+    } else if ((caps & DDSCAPS_TEXTURE) != 0) {
+      kind = "texture";
+    } else if ((caps & (DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE)) !=
+               (DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE)) {
+      return DDERR_INVALIDCAPS;
+    }
     if (System().drivers[driver_].surfaceResult != DD_OK) return System().drivers[driver_].surfaceResult;
-    *out = static_cast<FakeUnknown*>(System().Track(std::make_unique<FakeUnknown>("surface")))
-               ->As<IDirectDrawSurface7>();
+    FakeSurface* made = Surface(kind, *desc);
+    if (flipping) {
+      // The chain holds the back buffer; GetAttachedSurface lends it.
+      made->back = Surface("back", DDSURFACEDESC2{});
+      made->back->references = 0;
+    }
+    *out = made;
     return DD_OK;
   }
   STDMETHOD(DuplicateSurface)(LPDIRECTDRAWSURFACE7, LPDIRECTDRAWSURFACE7*) override {
@@ -226,7 +391,16 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
     return E_NOTIMPL;
   }
   STDMETHOD(FlipToGDISurface)() override { return E_NOTIMPL; }
-  STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC2) override { return E_NOTIMPL; }
+  STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC2 desc) override {
+    if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+    desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    desc->dwWidth = static_cast<DWORD>(GetSystemMetrics(SM_CXSCREEN));
+    desc->dwHeight = static_cast<DWORD>(GetSystemMetrics(SM_CYSCREEN));
+    desc->ddpfPixelFormat.dwSize = sizeof desc->ddpfPixelFormat;
+    desc->ddpfPixelFormat.dwFlags = DDPF_RGB;
+    desc->ddpfPixelFormat.dwRGBBitCount = System().drivers[driver_].desktopBits;
+    return DD_OK;
+  }
   STDMETHOD(GetFourCCCodes)(LPDWORD, LPDWORD) override { return E_NOTIMPL; }
   STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE7*) override { return E_NOTIMPL; }
   STDMETHOD(GetMonitorFrequency)(LPDWORD) override { return E_NOTIMPL; }
@@ -242,6 +416,17 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
     System().events.push_back((flags & DDSCL_EXCLUSIVE) != 0 ? "level exclusive" : "level normal");
     if (System().drivers[driver_].levelResult != DD_OK) return System().drivers[driver_].levelResult;
     cooperating_ = true;
+    window_ = window;
+    exclusive_ = (flags & DDSCL_EXCLUSIVE) != 0;
+    if (exclusive_) {
+      Unwatch();
+      watcher = this;
+      watchedWindow = window;
+      watchedProc = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchedProc)));
+    } else {
+      Unwatch();
+    }
     return DD_OK;
   }
   STDMETHOD(SetDisplayMode)(DWORD width, DWORD height, DWORD bits, DWORD, DWORD) override {
@@ -253,16 +438,71 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
   STDMETHOD(WaitForVerticalBlank)(DWORD, HANDLE) override { return E_NOTIMPL; }
   STDMETHOD(GetAvailableVidMem)(LPDDSCAPS2, LPDWORD, LPDWORD) override { return E_NOTIMPL; }
   STDMETHOD(GetSurfaceFromDC)(HDC, LPDIRECTDRAWSURFACE7*) override { return E_NOTIMPL; }
-  STDMETHOD(RestoreAllSurfaces)() override { return E_NOTIMPL; }
-  STDMETHOD(TestCooperativeLevel)() override { return E_NOTIMPL; }
+  // Windows refuses while another program holds the screen; Wine answers
+  // DD_OK and leaves the surfaces lost (measured): nothing comes back either
+  // way. Once the program is active: the scripted answers, then all restored.
+  STDMETHOD(RestoreAllSurfaces)() override {
+    if (away_) return DDERR_NOEXCLUSIVEMODE;
+    std::vector<HRESULT>& answers = System().drivers[driver_].restoreAnswers;
+    if (!answers.empty()) {
+      HRESULT answer = answers.front();
+      answers.erase(answers.begin());
+      return answer;
+    }
+    for (FakeSurface* surface : surfaces_) surface->lost = false;
+    return DD_OK;
+  }
+  // As Wine's ddraw7_TestCooperativeLevel, and as measured here (Wine 8.0):
+  // DDERR_NOEXCLUSIVEMODE for an exclusive-level object while another program
+  // is in front, DD_OK once its own is back, although its surfaces stay lost
+  // until restored. Windows documents the same for the exclusive level, and
+  // DDERR_EXCLUSIVEMODEALREADYSET (another program holds the screen) and
+  // DDERR_WRONGMODE (the desktop's mode changed) for the normal one, where
+  // Wine answers DD_OK.
+  STDMETHOD(TestCooperativeLevel)() override { return away_ ? DDERR_NOEXCLUSIVEMODE : DD_OK; }
   STDMETHOD(GetDeviceIdentifier)(LPDDDEVICEIDENTIFIER2, DWORD) override { return E_NOTIMPL; }
   STDMETHOD(StartModeTest)(LPSIZE, DWORD, DWORD) override { return E_NOTIMPL; }
   STDMETHOD(EvaluateMode)(DWORD, DWORD*) override { return E_NOTIMPL; }
 
  private:
+  FakeSurface* Surface(const char* kind, const DDSURFACEDESC2& desc) {
+    const bool managed = (desc.ddsCaps.dwCaps2 & DDSCAPS2_TEXTUREMANAGE) != 0;
+    auto* made = static_cast<FakeSurface*>(
+        System().Track(std::make_unique<FakeSurface>(kind, managed, &window_, desc)));
+    surfaces_.push_back(made);
+    return made;
+  }
+  // DirectDraw at the exclusive level hooks its window's procedure: when the
+  // program is deactivated, the surfaces are lost (all but managed textures,
+  // measured here), and the screen is another's until it is active again.
+  static LRESULT CALLBACK WatchedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC next = watchedProc;
+    if (message == WM_ACTIVATEAPP && watcher != nullptr) {
+      watcher->away_ = wParam == FALSE;
+      if (wParam == FALSE)
+        for (FakeSurface* surface : watcher->surfaces_) surface->Lose();
+    }
+    return CallWindowProcW(next, window, message, wParam, lParam);
+  }
+  void Unwatch() {
+    if (watcher != this) return;
+    if (IsWindow(watchedWindow)) SetWindowLongPtrW(watchedWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(watchedProc));
+    watcher = nullptr;
+  }
+  static FakeDirectDraw* watcher;
+  static HWND watchedWindow;
+  static WNDPROC watchedProc;
+
   int driver_;
   bool cooperating_ = false;
+  bool exclusive_ = false;
+  bool away_ = false;
+  HWND window_ = nullptr;
+  std::vector<FakeSurface*> surfaces_;
 };
+FakeDirectDraw* FakeDirectDraw::watcher = nullptr;
+HWND FakeDirectDraw::watchedWindow = nullptr;
+WNDPROC FakeDirectDraw::watchedProc = nullptr;
 
 HRESULT WINAPI FakeEnumerateDrivers(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
   FakeDisplaySystem& system = System();

@@ -5,6 +5,12 @@
 // ones. Every COM object it hands out is counted (AddRef, Release, releases past
 // zero), and so is every mode array the catalogue allocates, so tests can prove
 // that nothing is leaked and nothing freed twice.
+//
+// The screen can be lost as on Windows and Wine: a DirectDraw object at the
+// exclusive level watches its window, as DirectDraw does, and when the window's
+// program is deactivated (WM_ACTIVATEAPP with FALSE, which a test may post)
+// its surfaces are lost, all but the managed textures, until the program is
+// active again and restores them.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +35,7 @@ struct FakeDevice {
   DWORD renderDepths;  // DDBD_16 | DDBD_24 | DDBD_32
   WORD maxTextures;    // wMaxSimultaneousTextures
   HRESULT createResult = D3D_OK;  // IDirect3D7::CreateDevice for it
+  DWORD maxTextureWidth = 0;      // dwMaxTextureWidth; 0: no limit given
 };
 
 struct FakeDriver {
@@ -46,6 +53,10 @@ struct FakeDriver {
   HRESULT surfaceResult = DD_OK;  // CreateSurface
   HRESULT levelResult = DD_OK;    // SetCooperativeLevel
   HRESULT modeResult = DD_OK;     // SetDisplayMode
+  DWORD desktopBits = 32;         // GetDisplayMode's depth
+  // RestoreAllSurfaces' answers once the screen is back, one a call, before
+  // it restores (DDERR_WRONGMODE: the mode is not back yet).
+  std::vector<HRESULT> restoreAnswers;
 };
 
 // Shorthands for the scripts.
@@ -97,12 +108,16 @@ class FakeDisplaySystem {
   // normal one without a window, SetDisplayMode, a primary surface.
   int desktopChanges = 0;
   // What was done to the desktop and released, in order: "level exclusive",
-  // "level normal", "mode 640x480x16", "restore mode", "release <kind>".
+  // "level normal", "mode 640x480x16", "restore mode", "clip primary" (to the
+  // cooperative window), "release <kind>" (surfaces: "primary", "back",
+  // "texture", "surface" for an off-screen one).
   std::vector<std::string> events;
 
-  // A counted object of `kind` that answers only IUnknown's calls, for
-  // scripted steps that stand in for surfaces and devices.
+  // A counted object of `kind` that answers only IUnknown's calls, and
+  // EnumTextureFormats with `textureFormats`, for scripted steps that stand
+  // in for devices.
   IUnknown* MakeObject(const char* kind);
+  std::vector<DDPIXELFORMAT> textureFormats;
 
   // COM objects whose reference count is still above zero, and Release calls on
   // objects already at zero.
