@@ -1,20 +1,16 @@
 #include "graphics/display_check.h"
 
-#include <cmath>
 #include <cstring>
 
+#include "graphics/display_check_steps.h"
 #include "graphics/graphic_settings_dialog.h"
 #include "program/dialog_font.h"
 #include "program/program_instance.h"
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"VelmoraGraphicTest";
-constexpr wchar_t kWindowCaption[] = L"Velmora Graphic Test";
 // Between two frames when the flip does not wait for the screen.
 constexpr DWORD kFramePeriod = 16;
-constexpr DWORD kTextureSide = 64;
-constexpr DWORD kFourCcDxt1 = MAKEFOURCC('D', 'X', 'T', '1');
 
 GraphicsTestScene* SceneOf(HWND window) {
   return reinterpret_cast<GraphicsTestScene*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -26,510 +22,10 @@ void EndWith(GraphicsTestScene* scene, bool confirmed) {
   scene->confirmed = confirmed;
 }
 
-// ---- The window ---------------------------------------------------------------
-
-// The monitor a secondary display driver drives, from the driver enumeration.
-struct MonitorSearch {
-  const GUID* driver;
-  HMONITOR monitor;
-};
-
-BOOL WINAPI FindDriverMonitor(GUID* guid, LPSTR, LPSTR, LPVOID context, HMONITOR monitor) {
-  MonitorSearch& search = *static_cast<MonitorSearch*>(context);
-  if (guid != nullptr && IsEqualGUID(*guid, *search.driver)) {
-    search.monitor = monitor;
-    return DDENUMRET_CANCEL;
-  }
-  return DDENUMRET_OK;
-}
-
-// The screen rectangle of the device's display: the primary screen for the
-// primary driver (or a driver that drives no desktop).
-RECT DriverScreen(const DisplayDeviceEntry& entry) {
-  RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (entry.driverGuidRef == nullptr) return screen;
-  MonitorSearch search = {entry.driverGuidRef, nullptr};
-  DisplayPlatformCalls.enumerateDrivers(FindDriverMonitor, &search,
-                                        DDENUM_ATTACHEDSECONDARYDEVICES);
-  MONITORINFO info;
-  info.cbSize = sizeof info;
-  if (search.monitor != nullptr && GetMonitorInfoW(search.monitor, &info)) screen = info.rcMonitor;
-  return screen;
-}
-
-HRESULT OpenTestWindow(GraphicsTestScene& scene) {
-  WNDCLASSEXW windowClass;
-  std::memset(&windowClass, 0, sizeof windowClass);
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = GraphicsTestWindowProc;
-  windowClass.hInstance = ProgramInstance;
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  windowClass.lpszClassName = kWindowClass;
-  // Registered by the first test; later ones find it there.
-  if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    return HRESULT_FROM_WIN32(GetLastError());
-  const GraphicsTestChoice& choice = *scene.choice;
-  DWORD style = WS_POPUP;
-  DWORD extended = WS_EX_TOPMOST;
-  RECT place = DriverScreen(*scene.entry);
-  if (choice.windowed) {
-    style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    extended = 0;
-    RECT client = {0, 0, choice.width, choice.height};
-    AdjustWindowRectEx(&client, style, FALSE, extended);
-    int width = client.right - client.left;
-    int height = client.bottom - client.top;
-    place = {place.left + ((place.right - place.left) - width) / 2,
-             place.top + ((place.bottom - place.top) - height) / 2, 0, 0};
-    place.right = place.left + width;
-    place.bottom = place.top + height;
-  }
-  scene.window = CreateWindowExW(extended, kWindowClass, kWindowCaption, style, place.left,
-                                 place.top, place.right - place.left, place.bottom - place.top,
-                                 nullptr, nullptr, ProgramInstance, &scene);
-  if (scene.window == nullptr) return HRESULT_FROM_WIN32(GetLastError());
-  ShowWindow(scene.window, SW_SHOW);
-  SetForegroundWindow(scene.window);
-  SetFocus(scene.window);
-  return DD_OK;
-}
-
-// ---- The surfaces ----------------------------------------------------------------
-
-void ClearDesc(DDSURFACEDESC2& desc) {
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-}
-
-HRESULT WINAPI FirstZBufferFormat(LPDDPIXELFORMAT format, LPVOID context) {
-  DDPIXELFORMAT& chosen = *static_cast<DDPIXELFORMAT*>(context);
-  if ((format->dwFlags & DDPF_ZBUFFER) == 0) return D3DENUMRET_OK;
-  // The first one listed, unless a 16-bit one follows: the cheapest to clear.
-  if (chosen.dwSize == 0 || format->dwZBufferBitDepth == 16) chosen = *format;
-  return format->dwZBufferBitDepth == 16 ? D3DENUMRET_CANCEL : D3DENUMRET_OK;
-}
-
-HRESULT MakeZBuffer(GraphicsTestScene& scene) {
-  DDPIXELFORMAT format;
-  std::memset(&format, 0, sizeof format);
-  scene.direct3D->EnumZBufferFormats(scene.entry->deviceGuid, FirstZBufferFormat, &format);
-  if (format.dwSize == 0) return DD_OK;  // a device that lists none draws without one
-  DDSURFACEDESC2 back;
-  ClearDesc(back);
-  HRESULT result = scene.back->GetSurfaceDesc(&back);
-  if (FAILED(result)) return result;
-  DDSURFACEDESC2 desc;
-  ClearDesc(desc);
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-  desc.dwWidth = back.dwWidth;
-  desc.dwHeight = back.dwHeight;
-  desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_VIDEOMEMORY;
-  desc.ddpfPixelFormat = format;
-  result = scene.directDraw->CreateSurface(&desc, &scene.zBuffer, nullptr);
-  if (FAILED(result)) return result;
-  return scene.back->AddAttachedSurface(scene.zBuffer);
-}
-
-HRESULT MakeScreen(GraphicsTestScene& scene) {
-  DDSURFACEDESC2 desc;
-  ClearDesc(desc);
-  HRESULT result;
-  if (!scene.choice->windowed) {
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps =
-        DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
-    desc.dwBackBufferCount = 1;
-    result = scene.directDraw->CreateSurface(&desc, &scene.primary, nullptr);
-    if (FAILED(result)) return result;
-    DDSCAPS2 caps;
-    std::memset(&caps, 0, sizeof caps);
-    caps.dwCaps = DDSCAPS_BACKBUFFER;
-    result = scene.primary->GetAttachedSurface(&caps, &scene.back);
-    if (FAILED(result)) return result;
-  } else {
-    desc.dwFlags = DDSD_CAPS;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    result = scene.directDraw->CreateSurface(&desc, &scene.primary, nullptr);
-    if (FAILED(result)) return result;
-    result = scene.directDraw->CreateClipper(0, &scene.clipper, nullptr);
-    if (FAILED(result)) return result;
-    result = scene.clipper->SetHWnd(0, scene.window);
-    if (SUCCEEDED(result)) result = scene.primary->SetClipper(scene.clipper);
-    if (FAILED(result)) return result;
-    ClearDesc(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = static_cast<DWORD>(scene.choice->width);
-    desc.dwHeight = static_cast<DWORD>(scene.choice->height);
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY;
-    result = scene.directDraw->CreateSurface(&desc, &scene.back, nullptr);
-    if (FAILED(result)) return result;
-  }
-  return MakeZBuffer(scene);
-}
-
-HRESULT MakeDevice(GraphicsTestScene& scene) {
-  HRESULT result =
-      scene.direct3D->CreateDevice(scene.entry->deviceGuid, scene.back, &scene.device);
-  if (SUCCEEDED(result) && scene.device == nullptr) result = E_POINTER;
-  return result;
-}
-
-// ---- The textures ----------------------------------------------------------------
-
-constexpr int kMaxTextureFormats = 64;
-struct TextureFormats {
-  DDPIXELFORMAT formats[kMaxTextureFormats];
-  int count;
-};
-
-HRESULT WINAPI ListTextureFormat(LPDDPIXELFORMAT format, LPVOID context) {
-  TextureFormats& list = *static_cast<TextureFormats*>(context);
-  if (list.count < kMaxTextureFormats) list.formats[list.count++] = *format;
-  return D3DENUMRET_OK;
-}
-
-// A plain RGB format of `bits` bits (no palette, no luminance, no bump map);
-// of several, one with the fewest alpha bits.
-const DDPIXELFORMAT* FindRgbFormat(const TextureFormats& list, DWORD bits) {
-  const DDPIXELFORMAT* found = nullptr;
-  for (int i = 0; i < list.count; ++i) {
-    const DDPIXELFORMAT& format = list.formats[i];
-    const DWORD unwanted = DDPF_PALETTEINDEXED8 | DDPF_PALETTEINDEXED4 | DDPF_FOURCC |
-                           DDPF_LUMINANCE | DDPF_BUMPDUDV | DDPF_ALPHA;
-    if ((format.dwFlags & DDPF_RGB) == 0 || (format.dwFlags & unwanted) != 0) continue;
-    if (format.dwRGBBitCount != bits) continue;
-    if (found == nullptr || format.dwRGBAlphaBitMask == 0) found = &format;
-  }
-  return found;
-}
-
-// 16 and 32 as asked; "default" the format nearest the mode's depth (a 24-bit
-// mode takes 32-bit textures where the device has no 24-bit ones).
-const DDPIXELFORMAT* ChooseTextureFormat(const TextureFormats& list, int32_t textureDepth,
-                                         int32_t modeDepth) {
-  if (textureDepth == 16 || textureDepth == 32)
-    return FindRgbFormat(list, static_cast<DWORD>(textureDepth));
-  static const DWORD kFrom16[] = {16, 32, 24};
-  static const DWORD kFrom24[] = {24, 32, 16};
-  static const DWORD kFrom32[] = {32, 24, 16};
-  const DWORD* order = modeDepth == 16 ? kFrom16 : modeDepth == 24 ? kFrom24 : kFrom32;
-  for (int i = 0; i < 3; ++i)
-    if (const DDPIXELFORMAT* format = FindRgbFormat(list, order[i])) return format;
-  return nullptr;
-}
-
-// One channel of 0..255 into the bits of `mask`.
-DWORD PackChannel(DWORD value, DWORD mask) {
-  if (mask == 0) return 0;
-  int shift = 0;
-  while (((mask >> shift) & 1) == 0) ++shift;
-  DWORD width = 0;
-  while (((mask >> (shift + width)) & 1) != 0 && shift + width < 32) ++width;
-  DWORD scaled = width >= 8 ? value << (width - 8) : value >> (8 - width);
-  return (scaled << shift) & mask;
-}
-
-HRESULT CreateTexture(GraphicsTestScene& scene, const DDPIXELFORMAT& format,
-                      IDirectDrawSurface7** texture) {
-  DDSURFACEDESC2 desc;
-  ClearDesc(desc);
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-  desc.dwWidth = desc.dwHeight = kTextureSide;
-  desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
-  desc.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
-  desc.ddpfPixelFormat = format;
-  return scene.directDraw->CreateSurface(&desc, texture, nullptr);
-}
-
-// An RGB texture: a checker board (pattern 0) or a soft diagonal light (1).
-HRESULT PaintRgbTexture(IDirectDrawSurface7* texture, const DDPIXELFORMAT& format, int pattern) {
-  DDSURFACEDESC2 desc;
-  ClearDesc(desc);
-  HRESULT result = texture->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
-  if (FAILED(result)) return result;
-  DWORD bytes = format.dwRGBBitCount / 8;
-  for (DWORD y = 0; y < kTextureSide; ++y) {
-    BYTE* row = static_cast<BYTE*>(desc.lpSurface) + y * desc.lPitch;
-    for (DWORD x = 0; x < kTextureSide; ++x) {
-      DWORD r, g, b;
-      if (pattern == 0) {
-        bool light = ((x / 8) + (y / 8)) % 2 == 0;
-        r = light ? 240 : 200;
-        g = light ? 200 : 40;
-        b = light ? 40 : 30;
-      } else {
-        r = g = b = 96 + (x + y) * 159 / (2 * kTextureSide);
-      }
-      DWORD pixel = PackChannel(r, format.dwRBitMask) | PackChannel(g, format.dwGBitMask) |
-                    PackChannel(b, format.dwBBitMask) | format.dwRGBAlphaBitMask;
-      std::memcpy(row + x * bytes, &pixel, bytes);
-    }
-  }
-  return texture->Unlock(nullptr);
-}
-
-// A DXT1 texture: 4 x 4 blocks of two 5:6:5 colours and their indices, in
-// blue and white stripes.
-HRESULT PaintCompressedTexture(IDirectDrawSurface7* texture) {
-  DDSURFACEDESC2 desc;
-  ClearDesc(desc);
-  HRESULT result = texture->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr);
-  if (FAILED(result)) return result;
-  const DWORD blocksAcross = kTextureSide / 4;
-  const DWORD rowBytes = blocksAcross * 8;
-  // A compressed surface gives its whole size in place of the pitch.
-  DWORD pitch = static_cast<DWORD>(desc.lPitch);
-  if (pitch == 0 || pitch >= rowBytes * (kTextureSide / 4)) pitch = rowBytes;
-  for (DWORD by = 0; by < kTextureSide / 4; ++by) {
-    BYTE* row = static_cast<BYTE*>(desc.lpSurface) + by * pitch;
-    for (DWORD bx = 0; bx < blocksAcross; ++bx) {
-      WORD colors[2] = {0x22BF, 0xFFFF};
-      DWORD indices = ((bx + by) % 2 == 0) ? 0x05050505u : 0x50505050u;
-      std::memcpy(row + bx * 8, colors, 4);
-      std::memcpy(row + bx * 8 + 4, &indices, 4);
-    }
-  }
-  return texture->Unlock(nullptr);
-}
-
-// The height the lines take in the test's font, as DrawTexts sets them: half
-// a line above, four lines, and the shadow.
-DWORD LinesHeight(const GraphicsTestScene& scene) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ previous = SelectObject(dc, scene.font);
-  TEXTMETRICW metrics;
-  BOOL measured = GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, previous);
-  ReleaseDC(nullptr, dc);
-  if (!measured) return 256;
-  int line = metrics.tmHeight + metrics.tmExternalLeading + 4;
-  return static_cast<DWORD>(line / 2 + line * kGraphicsTestLines + 2);
-}
-
-DWORD PowerOfTwoAtLeast(DWORD value, DWORD limit) {
-  DWORD side = 1;
-  while (side < value && side < 8192) side *= 2;
-  return limit != 0 && side > limit ? limit : side;
-}
-
-// Text drawn with GDI on the back buffer every frame would read the whole
-// frame back each time (it does under Wine, and keeps the rate under 30 a
-// second); the lines change once a second, so they are drawn then into a
-// texture of their own, its black keyed out, that each frame lays over the
-// scene.
-HRESULT MakeOverlay(GraphicsTestScene& scene, const DDPIXELFORMAT& format) {
-  DDSURFACEDESC2 back;
-  ClearDesc(back);
-  HRESULT result = scene.back->GetSurfaceDesc(&back);
-  if (FAILED(result)) return result;
-  const D3DDEVICEDESC7& caps = scene.entry->deviceDesc;
-  DDSURFACEDESC2 desc;
-  ClearDesc(desc);
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-  desc.dwWidth = PowerOfTwoAtLeast(back.dwWidth, caps.dwMaxTextureWidth);
-  scene.linesHeight = LinesHeight(scene);
-  desc.dwHeight = PowerOfTwoAtLeast(scene.linesHeight, caps.dwMaxTextureHeight);
-  desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
-  desc.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
-  desc.ddpfPixelFormat = format;
-  result = scene.directDraw->CreateSurface(&desc, &scene.overlay, nullptr);
-  if (FAILED(result)) return result;
-  DDCOLORKEY black = {0, 0};
-  scene.linesChanged = true;
-  return scene.overlay->SetColorKey(DDCKEY_SRCBLT, &black);
-}
-
-HRESULT MakeTextures(GraphicsTestScene& scene) {
-  const GraphicsTestChoice& choice = *scene.choice;
-  TextureFormats list;
-  list.count = 0;
-  HRESULT result = scene.device->EnumTextureFormats(ListTextureFormat, &list);
-  if (FAILED(result)) return result;
-  const DDPIXELFORMAT* format = ChooseTextureFormat(list, choice.textureDepth, choice.colorDepth);
-  if (format == nullptr) return DDERR_INVALIDPIXELFORMAT;
-  scene.textureBits = static_cast<int>(format->dwRGBBitCount);
-  result = CreateTexture(scene, *format, &scene.texture);
-  if (SUCCEEDED(result)) result = PaintRgbTexture(scene.texture, *format, 0);
-  if (FAILED(result)) return result;
-  if (choice.multiTexture) {
-    if (scene.entry->deviceDesc.wMaxSimultaneousTextures >= 2) {
-      result = CreateTexture(scene, *format, &scene.secondTexture);
-      if (SUCCEEDED(result)) result = PaintRgbTexture(scene.secondTexture, *format, 1);
-      if (FAILED(result)) return result;
-    } else {
-      scene.twoStagesMissing = true;
-    }
-  }
-  if (choice.compressed) {
-    const DDPIXELFORMAT* dxt1 = nullptr;
-    for (int i = 0; i < list.count; ++i)
-      if ((list.formats[i].dwFlags & DDPF_FOURCC) != 0 && list.formats[i].dwFourCC == kFourCcDxt1)
-        dxt1 = &list.formats[i];
-    if (dxt1 != nullptr) {
-      result = CreateTexture(scene, *dxt1, &scene.compressedTexture);
-      if (SUCCEEDED(result)) result = PaintCompressedTexture(scene.compressedTexture);
-      if (FAILED(result)) return result;
-    } else {
-      scene.compressedMissing = true;
-    }
-  }
-  return MakeOverlay(scene, *format);
-}
-
-// ---- A frame ---------------------------------------------------------------------
-
-struct SceneVertex {
-  float x, y, z, rhw;
-  DWORD color;
-  float u0, v0, u1, v1;
-};
-constexpr DWORD kSceneVertexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2;
-
-// A square of half side `size` around (cx, cy), turned by `angle`, its depth
-// going from zNear at one corner to zFar at the opposite one.
-void MakeSquare(SceneVertex (&v)[4], float cx, float cy, float size, float angle, float zNear,
-                float zFar, DWORD color) {
-  static const float kCorners[4][2] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
-  for (int i = 0; i < 4; ++i) {
-    float cs = std::cos(angle), sn = std::sin(angle);
-    float px = kCorners[i][0] * size, py = kCorners[i][1] * size;
-    v[i].x = cx + px * cs - py * sn;
-    v[i].y = cy + px * sn + py * cs;
-    v[i].z = zNear + (zFar - zNear) * (kCorners[i][0] + kCorners[i][1] + 2) / 4;
-    v[i].rhw = 1.0f;
-    v[i].color = color;
-    v[i].u0 = v[i].u1 = (kCorners[i][0] + 1) * 2;
-    v[i].v0 = v[i].v1 = (kCorners[i][1] + 1) * 2;
-  }
-}
-
-void DrawTexts(GraphicsTestScene& scene, HDC dc, int width) {
-  HGDIOBJ previous = SelectObject(dc, scene.font);
-  SetBkMode(dc, TRANSPARENT);
-  TEXTMETRICW metrics;
-  GetTextMetricsW(dc, &metrics);
-  int lineHeight = metrics.tmHeight + metrics.tmExternalLeading + 4;
-  int top = lineHeight / 2;
-  for (int i = 0; i < kGraphicsTestLines; ++i) {
-    const wchar_t* line = scene.lines[i];
-    int length = lstrlenW(line);
-    SIZE size = {0, 0};
-    GetTextExtentPoint32W(dc, line, length, &size);
-    int x = (width - size.cx) / 2;
-    // TextOutW draws "&" as itself, as in "Wine D3D7 T&L HAL".
-    // The shadow is nearly black: black itself is keyed out.
-    SetTextColor(dc, RGB(16, 16, 16));
-    TextOutW(dc, x + 2, top + 2, line, length);
-    SetTextColor(dc, RGB(255, 255, 255));
-    TextOutW(dc, x, top, line, length);
-    top += lineHeight;
-  }
-  SelectObject(dc, previous);
-}
-
-// The lines' texture over the scene, its black keyed out, pixel for pixel
-// near the top; drawn again first when the lines changed.
-HRESULT DrawLines(GraphicsTestScene& scene, float width) {
-  DDSURFACEDESC2 desc;
-  ClearDesc(desc);
-  HRESULT result = scene.overlay->GetSurfaceDesc(&desc);
-  if (FAILED(result)) return result;
-  if (scene.linesChanged) {
-    DDBLTFX fill;
-    std::memset(&fill, 0, sizeof fill);
-    fill.dwSize = sizeof fill;
-    result = scene.overlay->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
-    HDC dc = nullptr;
-    if (SUCCEEDED(result)) result = scene.overlay->GetDC(&dc);
-    if (FAILED(result)) return result;
-    DrawTexts(scene, dc, static_cast<int>(width < desc.dwWidth ? width : desc.dwWidth));
-    scene.overlay->ReleaseDC(dc);
-    scene.linesChanged = false;
-  }
-  IDirect3DDevice7* device = scene.device;
-  device->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
-  device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, TRUE);
-  device->SetTexture(0, scene.overlay);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  // Only the part the lines take, so no more is filled each frame than that.
-  float w = width < desc.dwWidth ? width : static_cast<float>(desc.dwWidth);
-  float h = static_cast<float>(scene.linesHeight < desc.dwHeight ? scene.linesHeight : desc.dwHeight);
-  float u = w / static_cast<float>(desc.dwWidth), v = h / static_cast<float>(desc.dwHeight);
-  float top = 8.0f - 0.5f, left = -0.5f;
-  SceneVertex quad[4] = {{left, top, 0, 1, 0xFFFFFFFF, 0, 0, 0, 0},
-                         {left + w, top, 0, 1, 0xFFFFFFFF, u, 0, u, 0},
-                         {left, top + h, 0, 1, 0xFFFFFFFF, 0, v, 0, v},
-                         {left + w, top + h, 0, 1, 0xFFFFFFFF, u, v, u, v}};
-  result = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kSceneVertexFormat, quad, 4, 0);
-  device->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, FALSE);
-  return result;
-}
-
-HRESULT DrawFrame(GraphicsTestScene& scene) {
-  DDSURFACEDESC2 back;
-  ClearDesc(back);
-  HRESULT result = scene.back->GetSurfaceDesc(&back);
-  if (FAILED(result)) return result;
-  float width = static_cast<float>(back.dwWidth), height = static_cast<float>(back.dwHeight);
-  IDirect3DDevice7* device = scene.device;
-  DWORD clear = D3DCLEAR_TARGET | (scene.zBuffer != nullptr ? D3DCLEAR_ZBUFFER : 0);
-  result = device->Clear(0, nullptr, clear, D3DRGB(0.05, 0.1, 0.3), 1.0f, 0);
-  if (FAILED(result)) return result;
-  result = device->BeginScene();
-  if (FAILED(result)) return result;
-  device->SetRenderState(D3DRENDERSTATE_ZENABLE, scene.zBuffer != nullptr ? D3DZB_TRUE : D3DZB_FALSE);
-  device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
-  device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-  float t = static_cast<float>(scene.elapsed) / 1000.0f;
-  float size = (width < height ? width : height) * 0.28f;
-  SceneVertex square[4];
-  // The square in the chosen texture depth, turning; the second texture lights
-  // it in stage 1.
-  MakeSquare(square, width * 0.45f, height * 0.6f, size, t * 0.8f, 0.2f, 0.8f, 0xFFFFFFFF);
-  device->SetTexture(0, scene.texture);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-  if (scene.secondTexture != nullptr) {
-    device->SetTexture(1, scene.secondTexture);
-    device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
-    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE2X);
-    device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
-  }
-  result = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kSceneVertexFormat, square, 4, 0);
-  if (scene.secondTexture != nullptr) {
-    device->SetTexture(1, nullptr);
-    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  }
-  // A second square through the first at an even depth, moving across it: the
-  // depth test shows where one passes behind the other.
-  if (SUCCEEDED(result)) {
-    float across = width * 0.5f + std::sin(t) * width * 0.15f;
-    MakeSquare(square, across, height * 0.6f, size * 0.8f, -t * 0.5f, 0.5f, 0.5f,
-               scene.compressedTexture != nullptr ? 0xFFFFFFFF : 0xFF80E0FF);
-    device->SetTexture(0, scene.compressedTexture != nullptr ? scene.compressedTexture
-                                                             : scene.texture);
-    result = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kSceneVertexFormat, square, 4, 0);
-  }
-  if (SUCCEEDED(result)) result = DrawLines(scene, width);
-  device->SetTexture(0, nullptr);
-  HRESULT ended = device->EndScene();
-  if (SUCCEEDED(result)) result = ended;
-  if (FAILED(result)) return result;
-
-  if (!scene.choice->windowed) return scene.primary->Flip(nullptr, DDFLIP_WAIT);
-  RECT target;
-  GetClientRect(scene.window, &target);
-  MapWindowPoints(scene.window, nullptr, reinterpret_cast<POINT*>(&target), 2);
-  return scene.primary->Blt(&target, scene.back, nullptr, DDBLT_WAIT, nullptr);
-}
-
-DWORD TickNow() { return GetTickCount(); }
-
 // ---- The test ----------------------------------------------------------------------
+
+// Between two looks at a screen another program holds.
+constexpr DWORD kWaitPeriod = 50;
 
 template <typename Interface>
 void ReleaseObject(Interface*& object) {
@@ -537,7 +33,8 @@ void ReleaseObject(Interface*& object) {
   object = nullptr;
 }
 
-// The first line: the device and the mode as the lists show them.
+// The first line: the device and the mode as the lists show them, with the
+// depth drawn in (a window keeps the desktop's).
 void DescribeChoice(GraphicsTestScene& scene) {
   wchar_t name[kDisplayNameSize];
   if (MultiByteToWideChar(CP_ACP, 0, scene.entry->name, -1, name, kDisplayNameSize) == 0)
@@ -546,7 +43,7 @@ void DescribeChoice(GraphicsTestScene& scene) {
   std::memset(&mode, 0, sizeof mode);
   mode.dwWidth = static_cast<DWORD>(scene.choice->width);
   mode.dwHeight = static_cast<DWORD>(scene.choice->height);
-  mode.ddpfPixelFormat.dwRGBBitCount = static_cast<DWORD>(scene.choice->colorDepth);
+  mode.ddpfPixelFormat.dwRGBBitCount = static_cast<DWORD>(scene.drawnDepth);
   char modeText[kModeTextSize];
   FormatModeText(mode, modeText, sizeof modeText);
   wsprintfW(scene.lines[0], L"%s \x2014 %S", name, modeText);
@@ -565,18 +62,77 @@ void DescribeTextures(GraphicsTestScene& scene) {
   if (scene.choice->compressed) append(scene.compressedMissing ? texts.compressedMissing : texts.compressed);
 }
 
-void MakeFont(GraphicsTestScene& scene, const RECT& screen) {
+// The width the lines may take: what the overlay shows, less the margins.
+int LineRoom(const GraphicsTestScene& scene) {
+  DWORD shown = GraphicsTestOverlayWidth(scene);
+  if (shown > static_cast<DWORD>(scene.choice->width)) shown = static_cast<DWORD>(scene.choice->width);
+  return static_cast<int>(shown) - 2 * kGraphicsTestLineMargin;
+}
+
+int LineWidth(HDC dc, const wchar_t* line) {
+  SIZE size = {0, 0};
+  GetTextExtentPoint32W(dc, line, lstrlenW(line), &size);
+  return size.cx;
+}
+
+// Lines `first` to `last` - 1 cut to the room, with "…", where the font
+// cannot shrink them further.
+void CutLines(GraphicsTestScene& scene, int first, int last) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(dc, scene.font);
+  const int room = LineRoom(scene);
+  for (int i = first; i < last; ++i) {
+    wchar_t* line = scene.lines[i];
+    if (LineWidth(dc, line) <= room) continue;
+    int fit = 0;
+    SIZE size;
+    GetTextExtentExPointW(dc, line, lstrlenW(line), room - LineWidth(dc, L"\x2026"), &fit, nullptr,
+                          &size);
+    while (fit > 0 && line[fit - 1] == L' ') --fit;
+    line[fit] = L'\x2026';
+    line[fit + 1] = L'\0';
+  }
+  SelectObject(dc, previous);
+  DeleteDC(dc);
+}
+
+// The lines' font: a 28th of the screen's height (14 px at least), shrunk
+// until the widest line fits, down to the smallest size; then whatever is
+// still too wide is cut. The face is the dialogs', which has their glyphs.
+void FitLines(GraphicsTestScene& scene) {
   DialogFontFacts facts;
   DescribeDialogFont(ProgramInstance, facts);
   LOGFONTW font;
   std::memset(&font, 0, sizeof font);
-  int height = (screen.bottom - screen.top) / 28;
-  font.lfHeight = -(height < 14 ? 14 : height);
   font.lfWeight = FW_BOLD;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = ANTIALIASED_QUALITY;
   lstrcpynW(font.lfFaceName, facts.used, LF_FACESIZE);
-  scene.font = CreateFontIndirectW(&font);
+  // The countdown as wide as it gets.
+  wsprintfW(scene.lines[2], scene.choice->texts->countdown, 10);
+  const int room = LineRoom(scene);
+  int height = scene.choice->height / 28;
+  if (height < 14) height = 14;
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (;;) {
+    font.lfHeight = -height;
+    scene.font = CreateFontIndirectW(&font);
+    if (scene.font == nullptr) break;
+    HGDIOBJ previous = SelectObject(dc, scene.font);
+    int widest = 0;
+    for (int i = 0; i < kGraphicsTestLines; ++i) {
+      int width = LineWidth(dc, scene.lines[i]);
+      if (width > widest) widest = width;
+    }
+    SelectObject(dc, previous);
+    if (widest <= room || height <= kGraphicsTestSmallestFont) break;
+    // Widths follow the height nearly in proportion; the next round checks.
+    int next = room > 0 ? height * room / widest : 0;
+    height = next >= height ? height - 1 : next < kGraphicsTestSmallestFont ? kGraphicsTestSmallestFont : next;
+    DeleteObject(scene.font);
+  }
+  DeleteDC(dc);
+  CutLines(scene, 0, kGraphicsTestLines);
 }
 
 // Everything made, in the reverse order of its making, then the display mode
@@ -620,40 +176,99 @@ bool PumpMessages() {
   return true;
 }
 
+// Once DirectDraw gives the screen back to the window: the lost surfaces
+// restored, the textures that lost their pixels painted again, and S_OK.
+// S_FALSE while it does not yet (another program holds it, or the mode is
+// not back); a failure's code when the restore failed with the screen ours,
+// or when a frame said its surfaces were lost (`frameFailed`) and none is.
+HRESULT ReclaimScreen(GraphicsTestScene& scene, bool frameFailed) {
+  HRESULT level = scene.directDraw->TestCooperativeLevel();
+  if (level == DDERR_NOEXCLUSIVEMODE || level == DDERR_EXCLUSIVEMODEALREADYSET ||
+      level == DDERR_WRONGMODE)
+    return S_FALSE;
+  if (FAILED(level)) return level;
+  IDirectDrawSurface7* const screen[] = {scene.primary, scene.back, scene.zBuffer};
+  IDirectDrawSurface7* const textures[] = {scene.texture, scene.secondTexture,
+                                           scene.compressedTexture, scene.overlay};
+  bool lost = false, texturesLost[4];
+  for (IDirectDrawSurface7* surface : screen)
+    if (surface != nullptr && surface->IsLost() == DDERR_SURFACELOST) lost = true;
+  for (int i = 0; i < 4; ++i) {
+    texturesLost[i] = textures[i] != nullptr && textures[i]->IsLost() == DDERR_SURFACELOST;
+    if (texturesLost[i]) lost = true;
+  }
+  if (!lost) return frameFailed ? DDERR_SURFACELOST : S_OK;
+  HRESULT restored = scene.directDraw->RestoreAllSurfaces();
+  // Just after the window is back the mode may not be: DirectDraw says so, or
+  // (Wine) answers DD_OK and leaves the primary lost.
+  if (restored == DDERR_WRONGMODE ||
+      (SUCCEEDED(restored) && scene.primary->IsLost() == DDERR_SURFACELOST))
+    return S_FALSE;
+  if (FAILED(restored)) return restored;
+  return RefillGraphicsTestTextures(scene, texturesLost);
+}
+
 // Frames until an answer, the time limit or a failed frame. The player has
 // ten seconds from the first frame, but the test lasts no longer than eleven
 // from the press however slowly the screen came up: a monitor left dark must
-// not keep the desktop from its own mode any longer than promised.
+// not keep the desktop from its own mode any longer than promised. A first
+// frame that would come later than that never comes.
 GraphicsTestOutcome RunFrames(GraphicsTestScene& scene, const GraphicsTestSteps& steps,
                               DWORD started) {
   DWORD firstFrame = 0, deadline = 0;  // ms from the start
+  bool frameFailed = false;
   for (;;) {
     if (!PumpMessages()) EndWith(&scene, false);
     if (scene.answered) break;
     DWORD frameStart = steps.now() - started;
     if (!scene.firstFrameShown) {
+      if (frameStart >= kGraphicsTestLongest) break;
       deadline = frameStart + kGraphicsTestAnswerTime;
       if (deadline > kGraphicsTestLongest) deadline = kGraphicsTestLongest;
     } else {
       scene.elapsed = frameStart - firstFrame;
       if (frameStart >= deadline) break;
     }
+    // Another program came in front before anything showed (Alt+Tab during
+    // the mode change): its turn first, then the surfaces are checked.
+    if (!scene.active) {
+      steps.wait(kWaitPeriod);
+      continue;
+    }
+    bool checked = false;
+    if (scene.surfacesLost) {
+      HRESULT back = ReclaimScreen(scene, frameFailed);
+      if (back == S_FALSE) {
+        steps.wait(kWaitPeriod);
+        continue;
+      }
+      if (FAILED(back)) return Failed(GraphicsTestStep::kDrawing, back);
+      scene.surfacesLost = frameFailed = false;
+      checked = true;
+    }
     int left = static_cast<int>((deadline - frameStart + 999) / 1000);
     if (left != scene.secondsLeft) {
       scene.secondsLeft = left;
       wsprintfW(scene.lines[2], scene.choice->texts->countdown, left);
+      CutLines(scene, 2, 3);
       scene.linesChanged = true;
     }
     HRESULT drawn = steps.drawFrame(scene);
+    // Surfaces lost under the frame are restored before the next one, unless
+    // they had just been found whole.
+    if (drawn == DDERR_SURFACELOST && !checked) {
+      scene.surfacesLost = frameFailed = true;
+      continue;
+    }
     if (FAILED(drawn)) return Failed(GraphicsTestStep::kDrawing, drawn);
     ++scene.frames;
     if (!scene.firstFrameShown) {
       scene.firstFrameShown = true;
+      scene.presentedAt = GetTickCount();
       firstFrame = frameStart;
     }
     DWORD spent = steps.now() - started - frameStart;
-    if (spent < kFramePeriod)
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, kFramePeriod - spent, QS_ALLINPUT);
+    if (spent < kFramePeriod) steps.wait(kFramePeriod - spent);
   }
   return GraphicsTestOutcome{scene.confirmed ? GraphicsTestEnd::kConfirmed
                                              : GraphicsTestEnd::kNotConfirmed,
@@ -675,6 +290,15 @@ GraphicsTestOutcome RunScene(GraphicsTestScene& scene, const GraphicsTestSteps& 
                                             reinterpret_cast<void**>(&scene.direct3D));
   if (FAILED(result) || scene.direct3D == nullptr)
     return Failed(GraphicsTestStep::kPreparing, result);
+  scene.drawnDepth = choice.colorDepth;
+  if (choice.windowed) {
+    DDSURFACEDESC2 desktop;
+    ClearSurfaceDesc(desktop);
+    result = scene.directDraw->GetDisplayMode(&desktop);
+    if (FAILED(result)) return Failed(GraphicsTestStep::kPreparing, result);
+    scene.drawnDepth = static_cast<int>(desktop.ddpfPixelFormat.dwRGBBitCount);
+  }
+  DescribeChoice(scene);
   DWORD level = choice.windowed ? DDSCL_NORMAL : DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN;
   result = scene.directDraw->SetCooperativeLevel(scene.window, level);
   if (FAILED(result)) return Failed(GraphicsTestStep::kPreparing, result);
@@ -694,21 +318,37 @@ GraphicsTestOutcome RunScene(GraphicsTestScene& scene, const GraphicsTestSteps& 
   result = steps.makeTextures(scene);
   if (FAILED(result)) return Failed(GraphicsTestStep::kTextures, result);
   DescribeTextures(scene);
+  FitLines(scene);
+  result = steps.makeOverlay(scene);
+  if (FAILED(result)) return Failed(GraphicsTestStep::kTextures, result);
   return RunFrames(scene, steps, started);
 }
 
-}  // namespace
-
-GraphicsTestSteps RealGraphicsTestSteps() {
-  GraphicsTestSteps real;
-  real.openWindow = OpenTestWindow;
-  real.makeScreen = MakeScreen;
-  real.makeDevice = MakeDevice;
-  real.makeTextures = MakeTextures;
-  real.drawFrame = DrawFrame;
-  real.now = TickNow;
-  return real;
+// What a player does before the first frame is no answer to it: the click
+// that pressed "테스트" a moment too long, the second click of a double click.
+bool Answerable(const GraphicsTestScene* scene) {
+  return scene != nullptr && scene->firstFrameShown &&
+         static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - scene->presentedAt) >= 0;
 }
+
+// Losing the activation after the first frame is an answer: the player went
+// elsewhere. Before it, the screen may have been taken: the test waits for
+// its turn and checks the surfaces then.
+void Deactivated(GraphicsTestScene* scene) {
+  if (scene == nullptr) return;
+  scene->active = false;
+  if (scene->firstFrameShown)
+    EndWith(scene, false);
+  else
+    scene->surfacesLost = true;
+}
+
+// From the first frame until the objects go, the frames cover the window.
+bool FramesShowing(const GraphicsTestScene* scene) {
+  return scene != nullptr && scene->firstFrameShown && scene->directDraw != nullptr;
+}
+
+}  // namespace
 
 GraphicsTestSteps GraphicsTestCalls = RealGraphicsTestSteps();
 
@@ -725,30 +365,41 @@ LRESULT CALLBACK GraphicsTestWindowProc(HWND window, UINT message, WPARAM wParam
       // Bit 30: the key was already down, a repeat or a key still held from
       // the press that started the test. Only a fresh press answers.
       if ((lParam & (1L << 30)) != 0) return 0;
-      if (wParam == VK_RETURN || wParam == VK_SPACE) EndWith(scene, true);
+      if ((wParam == VK_RETURN || wParam == VK_SPACE) && Answerable(scene)) EndWith(scene, true);
       if (wParam == VK_ESCAPE) EndWith(scene, false);
       return 0;
     case WM_LBUTTONDOWN:  // a click with any button: the player saw the window
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      EndWith(scene, true);
+      if (Answerable(scene)) EndWith(scene, true);
       return 0;
     case WM_ACTIVATE:
-      // The mode change may take the activation before anything shows.
-      if (LOWORD(wParam) == WA_INACTIVE && scene != nullptr && scene->firstFrameShown)
-        EndWith(scene, false);
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        Deactivated(scene);
+      } else if (scene != nullptr) {
+        scene->active = true;
+        // Keys go to the focus, which the deactivation took; DefWindowProc
+        // gives none to a window the full screen minimized meanwhile.
+        SetFocus(window);
+      }
       return 0;
     case WM_ACTIVATEAPP:
-      if (wParam == FALSE && scene != nullptr && scene->firstFrameShown) EndWith(scene, false);
+      if (wParam == FALSE) Deactivated(scene);
       return 0;
-    case WM_CLOSE:  // Alt+F4, the close box of a windowed test
+    case WM_CLOSE:  // Alt+F4
       EndWith(scene, false);
       return 0;
     case WM_ERASEBKGND:
-      return 1;  // every frame covers the whole window
-    case WM_PAINT:
-      ValidateRect(window, nullptr);
+      // Black (the class's brush) before the first frame and once the frames
+      // stop, never the desktop's old pixels; the frames cover it meanwhile.
+      if (FramesShowing(scene)) return 1;
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
       return 0;
+    }
     case WM_SETCURSOR:
       if (scene != nullptr && !scene->choice->windowed && LOWORD(lParam) == HTCLIENT) {
         SetCursor(nullptr);
@@ -770,14 +421,14 @@ GraphicsTestOutcome RunGraphicsTest(HWND owner, const GraphicsTestChoice& choice
   scene.entry = &DisplayDeviceCatalogue.entries[choice.device];
   scene.secondsLeft = -1;
   lstrcpynW(scene.lines[1], choice.texts->prompt, kGraphicsTestLineSize);
-  DescribeChoice(scene);
-  RECT screen = {0, 0, choice.width, choice.height};
-  MakeFont(scene, screen);
   // As for any modal window: the settings stay where they are, disabled.
   if (owner != nullptr) EnableWindow(owner, FALSE);
   bool modeSet = false, levelSet = false;
   GraphicsTestOutcome outcome = RunScene(scene, steps, modeSet, levelSet);
   ReleaseScene(scene, modeSet, levelSet);
+  // Black while it goes, not the last frame.
+  if (scene.window != nullptr)
+    RedrawWindow(scene.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   // The owner is enabled before the test window goes, so the activation
   // returns to it and not to another program's window.
   if (owner != nullptr) EnableWindow(owner, TRUE);

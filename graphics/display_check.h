@@ -16,7 +16,7 @@
 
 // How a test ended.
 enum class GraphicsTestEnd {
-  kConfirmed,     // a fresh Enter, Space or click in the test window
+  kConfirmed,     // a fresh Enter, Space or click in the test window after its first frame
   kNotConfirmed,  // Escape, Alt+F4, deactivation after the first frame, time out
   kFailed,        // a step failed: see the step and its code
 };
@@ -28,8 +28,8 @@ enum class GraphicsTestStep {
   kDisplayMode,  // SetDisplayMode
   kScreen,       // the surfaces and the z-buffer
   kDevice,       // the 3D device
-  kTextures,     // the textures
-  kDrawing,      // a frame: drawing, text, flip
+  kTextures,     // the textures and the lines' overlay
+  kDrawing,      // a frame: drawing, text, flip; restoring lost surfaces
 };
 
 // The texts drawn over the scene, in the interface's language; the caller's
@@ -50,10 +50,10 @@ struct GraphicsTestChoice {
   int32_t width;
   int32_t height;
   int32_t colorDepth;
-  int32_t textureDepth;  // 0 (nearest the mode's depth), 16 or 32
+  int32_t textureDepth;  // 0 (nearest the depth drawn), 16 or 32
   bool multiTexture;
   bool compressed;
-  bool windowed;  // a normal window of the mode's size, the desktop's mode kept
+  bool windowed;  // a bordered popup of the mode's size, the desktop's mode kept
   const GraphicsTestTexts* texts;
 };
 
@@ -83,18 +83,24 @@ struct GraphicsTestScene {
   IDirectDrawSurface7* compressedTexture;  // DXT1, when used
   IDirectDrawSurface7* overlay;  // the lines, drawn when they change, keyed black
   DWORD linesHeight;             // of the overlay, the part the lines take
-  HFONT font;
-  // What the textures step settled, for the fourth line.
+  HFONT font;                    // fitted to the lines
+  int drawnDepth;  // bits per pixel drawn: the mode's, or the desktop's in a window
+  // What the textures step settled, for the fourth line and for refilling.
   int textureBits;
   bool twoStagesMissing;
   bool compressedMissing;
+  DDPIXELFORMAT textureFormat;
+  DDPIXELFORMAT overlayFormat;
   // The loop.
   wchar_t lines[kGraphicsTestLines][kGraphicsTestLineSize];
   bool linesChanged;  // the overlay is to be drawn again
   int secondsLeft;
   DWORD frames;
   DWORD elapsed;  // ms since the first frame
+  bool active;        // the window is the active one
+  bool surfacesLost;  // to be checked, and restored, before the next frame
   bool firstFrameShown;
+  DWORD presentedAt;  // GetTickCount when the first frame was presented
   bool answered;
   bool confirmed;
 };
@@ -107,8 +113,10 @@ struct GraphicsTestSteps {
   HRESULT (*makeScreen)(GraphicsTestScene& scene);    // kScreen
   HRESULT (*makeDevice)(GraphicsTestScene& scene);    // kDevice
   HRESULT (*makeTextures)(GraphicsTestScene& scene);  // kTextures
+  HRESULT (*makeOverlay)(GraphicsTestScene& scene);   // kTextures, once the lines fit
   HRESULT (*drawFrame)(GraphicsTestScene& scene);     // kDrawing
   DWORD (*now)();                                     // milliseconds
+  void (*wait)(DWORD milliseconds);                   // or until a message comes
 };
 extern GraphicsTestSteps GraphicsTestCalls;
 GraphicsTestSteps RealGraphicsTestSteps();
@@ -117,6 +125,24 @@ GraphicsTestSteps RealGraphicsTestSteps();
 // longest it lasts from its start, when the first frame was slow to come.
 constexpr DWORD kGraphicsTestAnswerTime = 10000;
 constexpr DWORD kGraphicsTestLongest = 11000;
+
+// The texture formats the test takes from the device's list: for the scene,
+// a plain RGB format of the asked depth (the drawn depth's nearest for
+// "default", 0) with the fewest alpha bits; for the lines' overlay, one whose
+// surface GDI can draw into. Null where the device offers none.
+struct GraphicsTestFormats {
+  const DDPIXELFORMAT* texture;
+  const DDPIXELFORMAT* overlay;
+};
+GraphicsTestFormats ChooseGraphicsTestFormats(const DDPIXELFORMAT* formats, int count,
+                                              int32_t textureDepth, int32_t drawnDepth);
+
+// The lines' font is as large as the screen's height asks, shrunk until the
+// widest line fits the width the overlay shows (the mode's width or the
+// device's largest texture, less a margin each side), down to the smallest
+// size; a line wider even then ends in "…". Measured with the font itself.
+constexpr int kGraphicsTestSmallestFont = 12;  // pixels
+constexpr int kGraphicsTestLineMargin = 16;
 
 // Runs the test on `choice` over the current catalogue. `owner` (the settings
 // window) is disabled meanwhile and enabled and activated again at the end.
