@@ -9,9 +9,14 @@
 #  (b) Space again (the focus is back on "테스트"), no answer: the test ends by
 #      itself within 12 s of the press, not confirmed; Escape then cancels the
 #      settings and graphic.cfg is left byte for byte.
-# Then, with Wine's Direct3D told to draw nothing (renderer = no3d), a second
-# start for:
-#  (c) the test fails at the 3D device or at drawing and says so with its code,
+# Then over the same graphic.cfg asking for a window (WINDOW=1), a second start
+# for:
+#  (c) Space on "테스트": a popup with a one-pixel border, of the mode's size
+#      shrunk to fit the screen, centred, shows the scene in it; Enter confirms;
+#  (d) Space again, then Escape: not confirmed; Escape cancels, the file kept.
+# Then, back at full screen and with Wine's Direct3D told to draw nothing
+# (renderer = no3d), a third start for:
+#  (e) the test fails at the 3D device or at drawing and says so with its code,
 #      and the settings window still answers (Escape ends the run).
 # The status is read from Wine's text channel, which traces every text drawn
 # with DrawText (the status control's) as UTF-16.
@@ -124,17 +129,68 @@ ended_cleanly "(b) still running 30 s after Escape" "(b) "
 cmp -s "$cfg" "$work/graphic.cfg" || fail "(b) Cancel after the tests changed graphic.cfg"
 echo "PASS (b): no answer ended the test ${took} ms after the press, not confirmed; Cancel kept the file"
 
-# (c) Direct3D that draws nothing: the test fails and says where.
-"$wine_run" reg add "$direct3d" /v renderer /d no3d /f </dev/null >/dev/null 2>&1 ||
-  fail "could not set Wine's Direct3D renderer"
-trap '"$wine_run" reg delete "$direct3d" /v renderer /f </dev/null >/dev/null 2>&1; rm -rf "$work"' EXIT
+# (c) In a window: a bordered popup of the mode's size, here shrunk evenly to
+# fit the screen with its border, centred, its scene in it.
+[ "$windowed" = 1 ] || fail "(c) the first device does not draw in a window"
+sed -i 's/^WINDOW=0/WINDOW=1/' "$cfg"
+cp "$cfg" "$work/graphic.cfg"
 WINEDEBUG=trace+text start_utility /graphics
 dialog=$(wait_for_window "Velmora Graphic Setting" 60) || fail "(c) no graphic settings"
 press_key "$dialog" Tab
 xdotool key --clearmodifiers Tab
 before=$(lines)
+test_window=$(press_test "$dialog")
+read -r x y w h < <(xdotool getwindowgeometry --shell "$test_window" |
+  awk -F= '{v[$1]=$2} END {print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"]}')
+# The client area inside a one-pixel border, the mode's shape, centred.
+awk -v x="$x" -v y="$y" -v w="$w" -v h="$h" -v sw="$screen_w" -v sh="$screen_h" 'BEGIN {
+  d = (w - 2) * sh - (h - 2) * sw; if (d < 0) d = -d
+  exit !(x >= 0 && y >= 0 && x + w <= sw && y + h <= sh && (x - (sw - x - w))^2 <= 1 &&
+         (y - (sh - y - h))^2 <= 1 && d <= sw && w < sw) }' ||
+  fail "(c) the test window is not a centred popup of the mode's shape within the screen: $x,$y ${w}x$h"
+for _ in $(seq 1 16); do
+  sleep 0.5
+  import -window root -crop "$((w - 2))x$((h - 2))+$((x + 1))+$((y + 1))" "$work/scene.png"
+  clear_share=$(convert "$work/scene.png" -fuzz 3% -fill white -opaque 'srgb(12,25,76)' \
+    -fill black +opaque white -format '%[fx:mean]' info:)
+  awk -v s="$clear_share" 'BEGIN { exit !(s > 0.3 && s < 0.95) }' && break
+done
+awk -v s="$clear_share" 'BEGIN { exit !(s > 0.3 && s < 0.95) }' ||
+  fail "(c) the window does not show the test scene (clear colour on $clear_share of it)"
+press_key "$test_window" Return
+test_window_gone 5 || fail "(c) the test window stayed after Enter"
+dialog=$(wait_for_window "Velmora Graphic Setting" 10) || fail "(c) the settings did not come back"
+status_is "$confirmed" "$before" ||
+  fail "(c) the status is not the confirmed one: $(status_since "$before")"
+echo "PASS (c): the windowed test showed its scene in a centred ${w}x$h popup; Enter confirmed it"
+
+# (d) In a window again, Escape: not confirmed.
+before=$(lines)
+xdotool windowfocus --sync "$dialog" 2>/dev/null || xdotool windowfocus "$dialog"
+sleep 0.2
+test_window=$(press_test "$dialog")
+sleep 1
+press_key "$test_window" Escape
+test_window_gone 5 || fail "(d) the test window stayed after Escape"
+status_is "$not_confirmed" "$before" ||
+  fail "(d) the status is not the not-confirmed one: $(status_since "$before")"
+press_key "$dialog" Escape
+ended_cleanly "(d) still running 30 s after Escape" "(d) "
+cmp -s "$cfg" "$work/graphic.cfg" || fail "(d) Cancel after the windowed tests changed graphic.cfg"
+echo "PASS (d): Escape ended the windowed test, not confirmed; Cancel kept the file"
+
+# (e) Direct3D that draws nothing: the test fails and says where.
+sed -i 's/^WINDOW=1/WINDOW=0/' "$cfg"
+"$wine_run" reg add "$direct3d" /v renderer /d no3d /f </dev/null >/dev/null 2>&1 ||
+  fail "could not set Wine's Direct3D renderer"
+trap '"$wine_run" reg delete "$direct3d" /v renderer /f </dev/null >/dev/null 2>&1; rm -rf "$work"' EXIT
+WINEDEBUG=trace+text start_utility /graphics
+dialog=$(wait_for_window "Velmora Graphic Setting" 60) || fail "(e) no graphic settings"
+press_key "$dialog" Tab
+xdotool key --clearmodifiers Tab
+before=$(lines)
 press_key "$dialog" space
-test_window_gone 10 || fail "(c) the test window stayed"
+test_window_gone 10 || fail "(e) the test window stayed"
 sleep 2
 failed_device=$(wine_text "테스트 실패: 3D 디바이스 생성 (0x")
 failed_drawing=$(wine_text "테스트 실패: 그리기 (0x")
@@ -142,7 +198,7 @@ status=$(status_since "$before")
 case $status in
   "$failed_device"*|"$failed_drawing"*) [[ $status =~ ^[^$'\n']*\(0x[0-9A-F]{8}\)$ ]] ;;
   *) false ;;
-esac || fail "(c) the status does not name the 3D device or drawing with a code: $status"
+esac || fail "(e) the status does not name the 3D device or drawing with a code: $status"
 press_key "$dialog" Escape
-ended_cleanly "(c) the settings did not answer Escape after the failed test" "(c) "
-echo "PASS (c): with no3d the test failed at its step and the settings still answered"
+ended_cleanly "(e) the settings did not answer Escape after the failed test" "(e) "
+echo "PASS (e): with no3d the test failed at its step and the settings still answered"
