@@ -230,8 +230,10 @@ GraphicsTestOutcome RunFrames(GraphicsTestScene& scene, const GraphicsTestSteps&
       if (frameStart >= deadline) break;
     }
     // Another program came in front before anything showed (Alt+Tab during
-    // the mode change): its turn first, then the surfaces are checked.
-    if (!scene.active) {
+    // the mode change): its turn first, then the surfaces are checked. At
+    // full screen DirectDraw tells when the screen is back (ReclaimScreen); a
+    // window waits to be active again, not to count down unseen.
+    if (!scene.active && scene.choice->windowed) {
       steps.wait(kWaitPeriod);
       continue;
     }
@@ -429,8 +431,10 @@ GraphicsTestOutcome RunGraphicsTest(HWND owner, const GraphicsTestChoice& choice
   // Black while it goes, not the last frame.
   if (scene.window != nullptr)
     RedrawWindow(scene.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  // The owner is enabled before the test window goes, so the activation
-  // returns to it and not to another program's window.
+  // The test window has no owner: as it goes, the system activates another
+  // window of its choosing, never a disabled one and perhaps another
+  // program's. So the settings are enabled first, then brought to the front
+  // and activated themselves.
   if (owner != nullptr) EnableWindow(owner, TRUE);
   if (scene.window != nullptr) DestroyWindow(scene.window);
   if (owner != nullptr) {
