@@ -1,5 +1,6 @@
-// The graphics test over the scripted DirectDraw, its surface, device, texture
-// and frame steps scripted too, with the real test window and a scripted clock.
+// The graphics test over the scripted DirectDraw: the real window and
+// surfaces, a scripted device, textures (or the real ones over the device's
+// scripted formats) and frames, and a scripted clock.
 #include <gtest/gtest.h>
 
 #include <windows.h>
