@@ -111,14 +111,16 @@ class FakeClipper : public IDirectDrawClipper, public FakeComObject {
   }
 };
 
-// A surface the graphics test makes: it can be lost, and a primary has its
-// back buffer attached and may take a clipper. Whatever else it is asked
-// answers E_NOTIMPL.
+// A surface the graphics test makes: it can be lost, a primary has its back
+// buffer attached and may take a clipper, and one made with a size and an RGB
+// format can be locked whole. Whatever else it is asked answers E_NOTIMPL.
 class FakeSurface : public IDirectDrawSurface7, public FakeComObject {
  public:
   // `window`: its DirectDraw object's cooperative window.
   FakeSurface(const char* kind, bool managed, const HWND* window, const DDSURFACEDESC2& desc)
       : kind_(kind), managed_(managed), window_(window), desc_(desc) {
+    const DWORD sized = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    if ((desc.dwFlags & sized) != sized) return;
     desc_.lPitch = static_cast<LONG>(desc.dwWidth * (desc.ddpfPixelFormat.dwRGBBitCount / 8));
     pixels_.resize(static_cast<size_t>(desc_.lPitch) * desc.dwHeight);
   }
@@ -342,7 +344,8 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
     return DD_OK;
   }
 
-  // Nothing else is expected of the catalogue or the report.
+  // What the catalogue, the report and the graphics test call; nothing else
+  // is expected of them.
   STDMETHOD(Compact)() override { return E_NOTIMPL; }
   STDMETHOD(CreateClipper)(DWORD flags, LPDIRECTDRAWCLIPPER* out, IUnknown* outer) override {
     *out = nullptr;
@@ -398,7 +401,7 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
     desc->dwHeight = static_cast<DWORD>(GetSystemMetrics(SM_CYSCREEN));
     desc->ddpfPixelFormat.dwSize = sizeof desc->ddpfPixelFormat;
     desc->ddpfPixelFormat.dwFlags = DDPF_RGB;
-    desc->ddpfPixelFormat.dwRGBBitCount = System().drivers[driver_].desktopBits;
+    desc->ddpfPixelFormat.dwRGBBitCount = 32;  // as Wine's desktop here, whatever X's depth
     return DD_OK;
   }
   STDMETHOD(GetFourCCCodes)(LPDWORD, LPDWORD) override { return E_NOTIMPL; }
@@ -455,10 +458,10 @@ class FakeDirectDraw : public IDirectDraw7, public FakeComObject {
   // As Wine's ddraw7_TestCooperativeLevel, and as measured here (Wine 8.0):
   // DDERR_NOEXCLUSIVEMODE for an exclusive-level object while another program
   // is in front, DD_OK once its own is back, although its surfaces stay lost
-  // until restored. Windows documents the same for the exclusive level, and
-  // DDERR_EXCLUSIVEMODEALREADYSET (another program holds the screen) and
-  // DDERR_WRONGMODE (the desktop's mode changed) for the normal one, where
-  // Wine answers DD_OK.
+  // until restored. DirectX 7's documentation gives the same for the
+  // exclusive level, and DDERR_EXCLUSIVEMODEALREADYSET (another program holds
+  // the screen) and DDERR_WRONGMODE (the desktop's mode changed) for the
+  // normal one, where Wine answers DD_OK.
   STDMETHOD(TestCooperativeLevel)() override { return away_ ? DDERR_NOEXCLUSIVEMODE : DD_OK; }
   STDMETHOD(GetDeviceIdentifier)(LPDDDEVICEIDENTIFIER2, DWORD) override { return E_NOTIMPL; }
   STDMETHOD(StartModeTest)(LPSIZE, DWORD, DWORD) override { return E_NOTIMPL; }

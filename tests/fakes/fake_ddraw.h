@@ -53,7 +53,6 @@ struct FakeDriver {
   HRESULT surfaceResult = DD_OK;  // CreateSurface
   HRESULT levelResult = DD_OK;    // SetCooperativeLevel
   HRESULT modeResult = DD_OK;     // SetDisplayMode
-  DWORD desktopBits = 32;         // GetDisplayMode's depth
   // RestoreAllSurfaces' answers once the screen is back, one a call, before
   // it restores (DDERR_WRONGMODE: the mode is not back yet).
   std::vector<HRESULT> restoreAnswers;
