@@ -256,9 +256,10 @@ FunctionValue ControllerFunctionValue(int function, int32_t row, int32_t mode,
   return {false, ControllerInputPressed(function, row, pair, reading) ? 1 : 0};
 }
 
-bool TriggersShareAxis(int32_t acceleRow, int32_t brakeRow) {
+bool TriggersShareAxis(int32_t acceleRow, int32_t brakeRow, uint32_t controllerAxes) {
   if (!IsAxisInputRow(acceleRow) || !IsAxisInputRow(brakeRow)) return false;
-  if (AxisOfInputRow(acceleRow) != AxisOfInputRow(brakeRow)) return false;
+  int axis = AxisOfInputRow(acceleRow);
+  if (AxisOfInputRow(brakeRow) != axis || (controllerAxes & (1u << axis)) == 0) return false;
   int accelePart = PartOfInputRow(acceleRow);
   int brakePart = PartOfInputRow(brakeRow);
   return accelePart != kWholeAxis && brakePart != kWholeAxis && accelePart != brakePart;

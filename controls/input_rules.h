@@ -131,9 +131,10 @@ FunctionValue ControllerFunctionValue(int function, int32_t row, int32_t mode,
                                       const CalibrationPair& pair,
                                       const ControllerReading& reading);
 
-// Whether the accelerator and the brake are the two halves of one axis (a
-// pad's two triggers as DirectInput gives them): pressed together they
-// cancel out.
-bool TriggersShareAxis(int32_t acceleRow, int32_t brakeRow);
+// Whether the accelerator and the brake are the two halves of one axis that
+// the controller has (bit k of `controllerAxes`: its axis k, as
+// JoystickRecord::axisMask), as DirectInput gives a pad's two triggers:
+// pressed together they cancel out. Every window that says so asks this.
+bool TriggersShareAxis(int32_t acceleRow, int32_t brakeRow, uint32_t controllerAxes);
 
 #endif

@@ -338,7 +338,7 @@ BOOL OnInitDialog(HWND dialog, const InputTestSetup* setup) {
                                                              : kJoystickButtonRows;
     if (state.buttons < 0) state.buttons = 0;
     state.triggersNote = TriggersShareAxis(state.setup.rows[kAcceleFunction],
-                                           state.setup.rows[kBrakeFunction]);
+                                           state.setup.rows[kBrakeFunction], record.axisMask);
   }
   const InputTableRow* table = state.keyboard ? KeyNameTable : JoystickInputTable;
   for (int k = 0; k < kFunctionCount; ++k) {

@@ -69,13 +69,14 @@ TEST(FunctionValueTest, PercentagesAndOnOffByTheRule) {
     EXPECT_EQ(c.percent, v.percent) << c.function << ":" << c.row;
     EXPECT_EQ(c.value, v.value) << c.function << ":" << c.row;
   }
-  // Triggers: two halves of one axis, not the same half, a whole axis or two axes.
-  EXPECT_TRUE(TriggersShareAxis(7, 8));
-  EXPECT_TRUE(TriggersShareAxis(8, 7));
-  EXPECT_FALSE(TriggersShareAxis(7, 7));
-  EXPECT_FALSE(TriggersShareAxis(9, 8));
-  EXPECT_FALSE(TriggersShareAxis(4, 8));
-  EXPECT_FALSE(TriggersShareAxis(25, 26));
+  // Triggers: two halves of one axis the controller has (Z is axis 2), not
+  // the same half, a whole axis, two axes, or an axis it lacks.
+  const uint32_t z = 1u << 2;
+  struct Pair { int32_t accele, brake; uint32_t axes; bool share; };
+  const Pair pairs[] = {{7, 8, z, true}, {8, 7, z, true}, {7, 7, z, false}, {9, 8, z, false},
+                        {4, 8, z, false}, {25, 26, z, false}, {7, 8, 0x3u, false}};
+  for (const Pair& p : pairs)
+    EXPECT_EQ(p.share, TriggersShareAxis(p.accele, p.brake, p.axes)) << p.accele << "," << p.brake;
 }
 
 }  // namespace
