@@ -72,6 +72,11 @@ bool inMoveLoop;
 // Alt went down into a function list with no key after it: its release would
 // put the window into its menu mode.
 bool loneAltDown;
+// When the focused list was open, by the clock of the keyboard's time stamps
+// (DirectInput stamps a key as its own thread takes it, before the window
+// does): the keys of that span are the list's. The list opens as a message
+// of the player's is handled (its time), and closes as it is handled now.
+ListOpenSpan listSpan;
 
 LRESULT ListMessage(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
@@ -172,6 +177,7 @@ bool KeyWatchMayRun() {
 // events kept so far are thrown away, never bound later. Where no watch may
 // run, none does until the next start.
 void WatchKeysFromNow() {
+  if (listSpan.closed) listSpan.active = false;  // the kept events are gone
   keyWatchStarted = KeyWatchMayRun();
   if (!keyWatchStarted) return;
   ControlManager->RestartKeyEvents();
@@ -319,6 +325,7 @@ BOOL OnInitDialog(HWND dialog) {
   deviceChangePending = false;
   inputTestOpen = false;
   dialogActive = inMenuLoop = inMoveLoop = loneAltDown = false;
+  listSpan = ListOpenSpan{};
   if (!CreateManager(dialog)) {
     EndDialog(dialog, -1);
     return FALSE;
@@ -350,14 +357,15 @@ bool ReadKeyEventsRow(int32_t& row) {
     case kKeyEventsRead:
       break;
   }
-  if (count == 0) return false;
+  if (count == 0 && !(listSpan.active && listSpan.closed)) return false;
   KeyEvent events[kKeyEventBufferSize];
   for (int i = 0; i < count; ++i) {
     // c_dfDIKeyboard puts each key at the offset of its code.
     events[i] = {static_cast<uint8_t>(data[i].dwOfs), (data[i].dwData & 0x80) != 0,
                  static_cast<uint32_t>(data[i].dwTimeStamp)};
   }
-  row = WatchKeyEvents(keyWatch, events, count);
+  row = WatchKeyEventsBesideList(keyWatch, events, count, listSpan);
+  if (listSpan.closed) listSpan.active = false;
   return true;
 }
 
@@ -377,19 +385,16 @@ void OnKeyboardTick(HWND dialog) {
   int32_t row = 0;
   if (ControlManager->keyboardBuffered) {
     if (!ReadKeyEventsRow(row)) return;
+  } else if (listSpan.active) {
+    // With no time stamps, what changed while the list was open cannot be
+    // told apart: nothing binds until it has closed, and then a watch starts.
+    if (listSpan.closed) WatchKeysFromNow();
+    return;
   } else {
     if (!ControlManager->PollKeyboard() || !KeysChanged(keyWatch, ControlManager->keyboardState)) {
       return;
     }
     row = WatchKeys(keyWatch, ControlManager->keyboardState);
-  }
-  // Nothing binds now nor on a release to come.
-  if (row == 0 && keyWatch.armedModifiers == 0) return;
-  // Keys pressed in the open list move in it; once it closes they count as held.
-  if (SendMessageW(functionLists[FunctionPosition(DetectionTarget)], CB_GETDROPPEDSTATE, 0, 0) !=
-      0) {
-    WatchKeysFromNow();
-    return;
   }
   if (row != 0) SelectDetectedRow(dialog, row);
 }
@@ -500,6 +505,17 @@ void OnFunctionListCommand(HWND dialog, int id, WORD notification) {
       return;
     case CBN_KILLFOCUS:
       if (DetectionTarget == id) DetectionTarget = 0;
+      return;
+    case CBN_DROPDOWN:
+      // Opened again before the last span was judged: one span over both.
+      if (!listSpan.active) listSpan.opened = static_cast<uint32_t>(GetMessageTime());
+      listSpan.active = true;
+      listSpan.closed = false;
+      return;
+    case CBN_CLOSEUP:
+      if (!listSpan.active) return;
+      listSpan.closed = true;
+      listSpan.closedAt = GetTickCount();
       return;
     default:
       return;

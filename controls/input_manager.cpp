@@ -475,9 +475,20 @@ KeyEventsRead InputManager::ReadKeyEvents(DIDEVICEOBJECTDATA* events, int& count
 }
 
 void InputManager::RestartKeyEvents() {
-  // The state first: a key that goes down between the two reads is then held
-  // in it, and its press is among the events thrown away.
-  if (!PollKeyboard() || !keyboardBuffered) return;
-  DWORD all = INFINITE;
-  keyboardDevice->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &all, 0);
+  if (keyboardDevice == nullptr) return;
+  // The events first, then the state: a key that changes between the two is
+  // in the state or among the events kept, never lost between them (the rules
+  // ignore an event that repeats the state). A keyboard not acquired answers
+  // no events: acquired, it keeps what it held before.
+  if (keyboardBuffered) {
+    DWORD all = INFINITE;
+    HRESULT result = keyboardDevice->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &all, 0);
+    if ((result == DIERR_NOTACQUIRED || result == DIERR_INPUTLOST) &&
+        SUCCEEDED(keyboardDevice->Acquire())) {
+      all = INFINITE;
+      keyboardDevice->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &all, 0);
+    }
+  }
+  // A state that cannot be read leaves the last good one.
+  PollKeyboard();
 }

@@ -159,8 +159,9 @@ class InputManager {
   // RestartKeyEvents), oldest first: `count` of them into `events`, which
   // holds kKeyEventBufferSize. Allocates nothing.
   KeyEventsRead ReadKeyEvents(DIDEVICEOBJECTDATA* events, int& count);
-  // Reads the keyboard's state into keyboardState, then throws away the
-  // events kept so far: from here on, the events tell what changes after it.
+  // Throws away the events kept so far, even where the state cannot be read,
+  // then reads the keyboard's state into keyboardState: from here on, the
+  // events tell what changes after it.
   void RestartKeyEvents();
 
   IDirectInput7A* directInput;

@@ -147,6 +147,37 @@ int32_t WatchKeyEvents(KeyWatch& watch, const KeyEvent* events, int count) {
   return bound;
 }
 
+namespace {
+
+// Whether `time` is `moment` or later, across the wrap of the millisecond clock.
+bool NotBefore(uint32_t time, uint32_t moment) {
+  return static_cast<int32_t>(time - moment) >= 0;
+}
+
+}  // namespace
+
+int32_t WatchKeyEventsBesideList(KeyWatch& watch, const KeyEvent* events, int count,
+                                 const ListOpenSpan& span) {
+  int32_t bound = 0;
+  bool restarted = false;
+  for (int i = 0; i < count; ++i) {
+    const KeyEvent& event = events[i];
+    bool sinceOpening = span.active && NotBefore(event.time, span.opened);
+    bool afterClosing = sinceOpening && span.closed && !NotBefore(span.closedAt, event.time);
+    if (sinceOpening && !afterClosing) {
+      watch.down[event.code] = event.down ? 0x80 : 0;  // the list's key
+      continue;
+    }
+    if (afterClosing && !restarted) {
+      StartKeyWatch(watch, watch.down);
+      restarted = true;
+    }
+    TakeEvent(watch, event, bound);
+  }
+  if (span.active && span.closed && !restarted) StartKeyWatch(watch, watch.down);
+  return bound;
+}
+
 bool KeysChanged(const KeyWatch& watch, const uint8_t* keys) {
   return std::memcmp(watch.down, keys, kKeyCodeCount) != 0;
 }
@@ -157,7 +188,10 @@ int32_t WatchKeys(KeyWatch& watch, const uint8_t* keys) {
     if (Down(keys, code) != down || Down(watch.down, code) == down) return;
     TakeEvent(watch, KeyEvent{static_cast<uint8_t>(code), down, 0}, bound);
   };
-  // Alt and Windows first, so what went down with them is their combination.
+  // A left Ctrl just before a right Alt of the same moment is AltGr's, as it
+  // comes in the events; then Alt and Windows, so what went down with them is
+  // their combination.
+  take(kLeftControlCode, true);
   for (int m = kModifierKeyCount - 1; m >= 0; --m) take(kModifierKeys[m], true);
   for (int code = 1; code < kKeyCodeCount; ++code) take(code, true);
   for (int code = 1; code < kKeyCodeCount; ++code) take(code, false);

@@ -55,10 +55,26 @@ void StartKeyWatch(KeyWatch& watch, const uint8_t* keys);
 // followed by a right Alt press of the same time is AltGr's (layouts with
 // AltGr send both): that Ctrl counts for nothing, and AltGr alone binds RMENU.
 int32_t WatchKeyEvents(KeyWatch& watch, const KeyEvent* events, int count);
+// The moments a function list was open, by the clock of the keyboard's time
+// stamps: from `opened`, to `closedAt` once `closed`.
+struct ListOpenSpan {
+  bool active;  // the list opened since the events were last judged
+  uint32_t opened;
+  bool closed;
+  uint32_t closedAt;
+};
+// WatchKeyEvents beside a list that opened: an event stamped from its opening
+// to its closing (or on, while it is open) is the list's, never a binding; the
+// watch only keeps what it holds down. After a closing a new watch starts, as
+// StartKeyWatch with what is down then, before the first event stamped later
+// (or at the end, when none is).
+int32_t WatchKeyEventsBesideList(KeyWatch& watch, const KeyEvent* events, int count,
+                                 const ListOpenSpan& span);
 // For a keyboard that keeps no events: whether `keys` differs from what the
 // watch saw last, and the row the change to `keys` binds, taken as the
 // presses (Alt and Windows first, then the other modifiers, then the rest)
-// and then the releases of one moment.
+// and then the releases of one moment; a left Ctrl and a right Alt going down
+// in one moment are AltGr's, as with the events).
 bool KeysChanged(const KeyWatch& watch, const uint8_t* keys);
 int32_t WatchKeys(KeyWatch& watch, const uint8_t* keys);
 

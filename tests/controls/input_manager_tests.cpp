@@ -515,6 +515,29 @@ TEST_F(InputManagerTest, KeyboardReads) {
   }
 }
 
+// A restart throws the kept events away first, whether or not the state can
+// be read; a key let go between the two calls is then among the events.
+TEST_F(InputManagerTest, ARestartThrowsTheEventsAwayBeforeReadingTheState) {
+  for (HRESULT read : {DI_OK, E_FAIL}) {
+    ResetFakeDirectInput();
+    InputManager m;
+    ASSERT_TRUE(Initialize(m));
+    ASSERT_TRUE(m.PollKeyboard());
+    QueueFakeKeyEvent(DIK_LMENU, true);
+    FakeKeyboard().readAfterScript = read;
+    FakeKeyboard().releaseAfterRead = DIK_LMENU;
+    m.RestartKeyEvents();
+    DIDEVICEOBJECTDATA events[kKeyEventBufferSize];
+    int count = -1;
+    EXPECT_EQ(kKeyEventsRead, m.ReadKeyEvents(events, count));
+    EXPECT_EQ(read == DI_OK ? 1 : 0, count) << read;
+    if (read == DI_OK && count == 1) {
+      EXPECT_EQ(0x80, m.keyboardState[DIK_LMENU]);
+      EXPECT_EQ(0u, events[0].dwData) << "the release";
+    }
+  }
+}
+
 TEST_F(InputManagerTest, PollOnAnEmptyManagerReadsNothingAndSucceeds) {
   InputManager m;
   EXPECT_TRUE(m.PollDevices());

@@ -41,10 +41,12 @@ class InputTestWindowTest : public ::testing::Test {
   void TearDown() override {
     if (window_ != nullptr) DestroyWindow(window_);
   }
-  // The window over `manager`'s device `row` with these rows, all modes analog
-  // and the default pairs.
-  HWND Open(InputManager& manager, int32_t row, std::vector<int32_t> rows) {
-    InputTestSetup setup = {&manager, row, {}, {1, 1, 1}, {{0, -1000}, {0, 1000}, {0, -1000}, {0, 1000}}};
+  // The window over `manager`'s device `row` with these rows and modes
+  // (steering, accelerator, brake; all analog unless told) and the default pairs.
+  HWND Open(InputManager& manager, int32_t row, std::vector<int32_t> rows,
+            std::vector<int32_t> modes = {1, 1, 1}) {
+    InputTestSetup setup = {&manager, row, {}, {modes[0], modes[1], modes[2]},
+                            {{0, -1000}, {0, 1000}, {0, -1000}, {0, 1000}}};
     for (int k = 0; k < kFunctionCount; ++k) setup.rows[k] = rows[k];
     window_ = CreateDialogParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_INPUT_TEST), nullptr,
                                  InputTestDialogProc, reinterpret_cast<LPARAM>(&setup));
@@ -56,7 +58,7 @@ class InputTestWindowTest : public ::testing::Test {
 
 TEST_F(InputTestWindowTest, AWheelShowsItsInputsAndLightsTheirFunctions) {
   FakeJoystick& wheel = AddWheel("Velmora Wheel");
-  wheel.povs = 1;
+  wheel.povs = 2;
   InputManager manager;
   ASSERT_TRUE(manager.Initialize(ProgramInstance, nullptr));
   // Two pedal axes (Y and Rz whole), the handbrake on button 2.
@@ -66,18 +68,19 @@ TEST_F(InputTestWindowTest, AWheelShowsItsInputsAndLightsTheirFunctions) {
   wheel.state.lY = -600;
   wheel.state.rgbButtons[1] = 0x80;
   wheel.state.rgdwPOV[0] = 9000;
+  wheel.state.rgdwPOV[1] = 0x0000FFFF;  // centred, as some drivers give it
   InputTestTick(w);
   // {id, text}: LEFT and RIGHT on X's halves, accelerator 60 % of Y's pair.
   const std::pair<int, std::wstring> shown[] = {
       {1060, L"0%"}, {1061, L"30%"}, {1062, L"60%"}, {1063, L"0%"}, {1066, L"ON"},
-      {1064, L"OFF"}, {1070, L"+300"}, {1071, L"-600"}, {1072, L"0"}, {1078, L"90\u00B0"},
+      {1064, L"OFF"}, {1070, L"+300"}, {1071, L"-600"}, {1072, L"0"}, {1078, L"90\u00B0"}, {1079, L"-"},
       {1082, L"2"}, {1083, L""}, {1120, L"左"}, {1140, L"左右"}};
   for (const auto& s : shown) EXPECT_EQ(s.second, Text(w, s.first)) << s.first;
   EXPECT_FALSE(Lit(w, 0));
   EXPECT_TRUE(Lit(w, 1));
   EXPECT_TRUE(Lit(w, 6));
   EXPECT_FALSE(Lit(w, 7));
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(w, IDC_INPUT_TEST_POV_VALUE + 1)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(w, IDC_INPUT_TEST_POV_VALUE + 2)));
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(w, IDC_INPUT_TEST_BUTTON_BOX + 12)));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(w, IDC_INPUT_TEST_FORCE_FEEDBACK)));
 
@@ -98,19 +101,33 @@ TEST_F(InputTestWindowTest, AWheelShowsItsInputsAndLightsTheirFunctions) {
   EXPECT_EQ(1, manager.joystickCount);
 }
 
+// The note on the triggers for the halves of an axis the pad has, and only
+// then, never for the keyboard; and each function in its own mode. An XInput
+// pad as DirectInput gives it has both triggers on Z; the second pad has no Z.
 TEST_F(InputTestWindowTest, APadsTriggersOnOneAxisGetTheNote) {
-  // An XInput pad as DirectInput gives it: both triggers on Z. The second
-  // pad has no Z, so the same choice says nothing of triggers there.
-  SetAxes(AddGamepad("Velmora Pad"), {0, 4, 8, 12, 16});
+  const std::wstring note = L"액셀과 브레이크가 한 축의 양쪽입니다: 함께 누르면 서로 상쇄됩니다";
+  const struct {
+    const char* name;
+    int32_t device;
+    std::vector<int32_t> modes;
+    std::wstring notes, accelerator;
+  } cases[] = {
+      {"a pad with Z", 1, {1, 1, 1}, note, L"60%"},
+      {"a pad without Z", 2, {1, 1, 1}, L"", L"0%"},
+      {"the keyboard, on rows of the same numbers", 0, {0, 0, 0}, L"", L"OFF"},
+      {"analog steering, a digital accelerator", 1, {1, 0, 1}, note, L"ON"},
+  };
+  FakeJoystick& pad = AddGamepad("Velmora Pad");
+  SetAxes(pad, {0, 4, 8, 12, 16});
+  pad.state.lZ = -600;
   AddGamepad("Two-Axis Pad");
   InputManager manager;
   ASSERT_TRUE(manager.Initialize(ProgramInstance, nullptr));
-  const wchar_t* const notes[] = {L"액셀과 브레이크가 한 축의 양쪽입니다: 함께 누르면 서로 상쇄됩니다",
-                                  L""};
-  for (int pad = 0; pad < 2; ++pad) {
-    HWND w = Open(manager, 1 + pad, {1, 2, 7, 8, 29, 30, 0, 0, 28, 26});
+  for (const auto& c : cases) {
+    HWND w = Open(manager, c.device, {1, 2, 7, 8, 29, 30, 0, 0, 28, 26}, c.modes);
     ASSERT_NE(nullptr, w);
-    EXPECT_EQ(notes[pad], Text(w, 1083)) << pad;
+    EXPECT_EQ(c.notes, Text(w, 1083)) << c.name;
+    EXPECT_EQ(c.accelerator, Text(w, 1062)) << c.name;
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(w, IDC_INPUT_TEST_FORCE_FEEDBACK)));  // no force feedback
     DestroyWindow(w);
     window_ = nullptr;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "controls/control_settings_dialog.h"
@@ -74,6 +75,11 @@ TEST(KeyBindingTest, KeysBindByTheTable) {
        {18, 18, 111, 57, 79, 84, 44}},
       {"held as the focus came", kInFront, {DIK_Q, DIK_LSHIFT}, {{DIK_Q, DIK_LSHIFT}, {}, {DIK_Q}},
        {0, 0, 16}},
+      {"a lone left Ctrl", kInFront, {}, {{DIK_LCONTROL}, {}}, {0, 29}},
+      {"AltGr alone (left Ctrl and right Alt in one moment)", kInFront, {},
+       {{DIK_LCONTROL, DIK_RMENU}, {}}, {0, 107}},
+      {"right Alt+D", kInFront, {}, {{DIK_RMENU}, {DIK_RMENU, DIK_D}, {}}, {0, 0, 0}},
+      {"right Windows+D", kInFront, {}, {{DIK_RWIN}, {DIK_RWIN, DIK_D}, {}}, {0, 0, 0}},
       {"another window in front", kBehindAnotherWindow, {}, eAndShift, {0, 0, 0, 0}},
       {"the list open", kListOpen, {}, eAndShift, {0, 0, 0, 0}},
       {"a controller selected", kControllerSelected, {}, eAndShift, {0, 0, 0, 0}},
@@ -147,6 +153,31 @@ TEST(KeyBindingTest, KeptEventsBindInTheirOrder) {
     DestroyWindow(dialog);
     if (other != nullptr) DestroyWindow(other);
   }
+}
+
+// F4 opens ACCELE's list on E, Down moves it to R and Enter closes it, all
+// between two ticks: the keys were the list's, and R stays. Keys bind again
+// once it is closed.
+TEST(KeyBindingTest, KeysPressedInAnOpenedListMoveInItAndNeverBind) {
+  FakeDirectInputScope fake;
+  SetNoFileSettings();
+  HWND dialog = OpenFocused({});
+  HWND list = GetDlgItem(dialog, IDC_CONTROL_ACCELE);
+  SendMessageW(list, CB_SETCURSEL, 18, 0);
+  const std::pair<int, WPARAM> keys[] = {{DIK_F4, VK_F4}, {DIK_DOWN, VK_DOWN}, {DIK_RETURN, VK_RETURN}};
+  for (const auto& key : keys) {
+    QueueFakeKeyEvent(key.first, true);  // DirectInput sees a key before the window does
+    SendMessageW(list, WM_KEYDOWN, key.second, 0);
+    QueueFakeKeyEvent(key.first, false);
+    Sleep(3);
+  }
+  EXPECT_EQ(0, SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0));
+  Tick(dialog);
+  EXPECT_EQ(19, Selection(dialog, IDC_CONTROL_ACCELE)) << "R, as the list's keys left it";
+  SetKeys({DIK_T});
+  Tick(dialog);
+  EXPECT_EQ(20, Selection(dialog, IDC_CONTROL_ACCELE)) << "T binds after the list closed";
+  DestroyWindow(dialog);
 }
 
 // Should the menu mode start after all, it is ended instead of waiting for keys.

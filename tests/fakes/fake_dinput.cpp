@@ -232,6 +232,10 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
     }
     if (d.dataFormat == &c_dfDIKeyboard) {
       std::memcpy(data, d.keys, size < sizeof d.keys ? size : sizeof d.keys);
+      if (d.releaseAfterRead != 0) {  // let go just after this read
+        QueueFakeKeyEvent(d.releaseAfterRead, false);
+        d.releaseAfterRead = 0;
+      }
     } else {
       std::memcpy(data, &d.state, size < sizeof d.state ? size : sizeof d.state);
     }
@@ -665,16 +669,23 @@ void QueueFakeKeyEvent(int code, bool down, DWORD time) {
   d.keyEvents[d.keyEventCount++] = {static_cast<DWORD>(code), down ? 0x80u : 0u, time, ++sequence};
 }
 
+void QueueFakeKeyEvent(int code, bool down) { QueueFakeKeyEvent(code, down, GetTickCount()); }
+
 void SetFakeKeys(const int* down, int count) {
   BYTE wanted[256] = {};
   for (int i = 0; i < count; ++i) wanted[down[i]] = 0x80;
-  // Each event a time of its own: two presses are never taken for one.
-  static DWORD time = 1000;
+  // The changes of one call come in one moment, stamped with the time as
+  // DirectInput stamps them; each call a moment later than the last, so the
+  // presses of two calls are never taken for one.
+  static DWORD last = 0;
+  DWORD time = GetTickCount();
+  if (static_cast<LONG>(time - last) <= 0) time = last + 1;
+  last = time;
   for (bool press : {true, false}) {
     for (int code = 0; code < 256; ++code) {
       bool isDown = (world.keyboard.keys[code] & 0x80) != 0;
       bool wantedDown = wanted[code] != 0;
-      if (isDown != press && wantedDown == press) QueueFakeKeyEvent(code, press, time += 10);
+      if (isDown != press && wantedDown == press) QueueFakeKeyEvent(code, press, time);
     }
   }
 }

@@ -23,8 +23,13 @@
 // state. Its event buffer (DIPROP_BUFFERSIZE, GetDeviceData) keeps, while it
 // is acquired, what QueueFakeKeyEvent and SetFakeKeys press and release:
 //   QueueFakeKeyEvent(DIK_LCONTROL, true, 500);   // one event, its time stamp
+//   QueueFakeKeyEvent(DIK_LCONTROL, true); // stamped now (GetTickCount), as
+//                                         // DirectInput stamps a key it takes
 //   SetFakeKeys({DIK_A});                 // A alone down: the presses, then the
-//                                         // releases, in code order
+//                                         // releases, in code order, in one
+//                                         // moment (one stamp, now or later)
+//   FakeKeyboard().releaseAfterRead = DIK_A;  // A let go just after the next
+//                                         // good state read (between two calls)
 //   FakeKeyboard().bufferResult = E_FAIL; // the buffer refused: no events
 // Failures:
 //   FakeDirectInput().createResult = E_FAIL;       DirectInputCreateEx fails
@@ -143,6 +148,7 @@ struct FakeDevice {
   DIJOYSTATE state;                 // what a good controller read delivers
   BYTE keys[256];                   // what a good keyboard read delivers
   HRESULT bufferResult;             // what DIPROP_BUFFERSIZE answers (DI_OK)
+  int releaseAfterRead;             // a key let go just after the next good read, 0: none
   HRESULT reads[kFakeMaxReads];     // answers of the next reads, in turn
   int readCount;
   int readNext;
@@ -225,6 +231,7 @@ int FakeJoystickCount();
 void SetAxes(FakeDevice& device, std::initializer_list<DWORD> offsets);
 void ScriptReads(FakeDevice& device, std::initializer_list<HRESULT> results);
 void QueueFakeKeyEvent(int code, bool down, DWORD time);
+void QueueFakeKeyEvent(int code, bool down);
 void SetFakeKeys(const int* down, int count);
 inline void SetFakeKeys(std::initializer_list<int> down) {
   SetFakeKeys(down.begin(), static_cast<int>(down.size()));
