@@ -13,7 +13,10 @@
 //     row (the most a keyboard tick does);
 //  7. the input test window over the wheel at rest: poll and compares;
 //  8. the same with every axis and a button moving every tick: every value,
-//     bar and button box shown anew (the most its tick does).
+//     bar and button box shown anew (the most its tick does);
+//  9, 10. cases 7 and 8 with the painting that the tick leaves to the message
+//     loop (WM_PAINT of what it invalidated) done within each tick, as the
+//     player's screen gets it: the whole cost of showing a tick.
 // Usage: tick_benchmark [ticks]
 #include <windows.h>
 
@@ -61,12 +64,21 @@ void MoveAll(DIJOYSTATE& state, long tick) {
   state.rgbButtons[tick % 12] = 0x80;
 }
 
+// The painting a message loop would do next: every WM_PAINT pending.
+void PaintPending() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+    DispatchMessageW(&message);
+  }
+}
+
 double MeanMicroseconds(HWND window, FakeJoystick& wheel, Move move, long ticks,
-                        void (*beforeTick)(HWND)) {
+                        void (*beforeTick)(HWND), bool painted = false) {
   for (long i = 0; i < 1000; ++i) {  // warm caches and pages
     move(wheel.state, i);
     if (beforeTick != nullptr) beforeTick(window);
     SendMessageW(window, WM_TIMER, kControlTimerId, 0);
+    if (painted) PaintPending();
   }
   LARGE_INTEGER rate, start, end;
   QueryPerformanceFrequency(&rate);
@@ -75,6 +87,7 @@ double MeanMicroseconds(HWND window, FakeJoystick& wheel, Move move, long ticks,
     move(wheel.state, i);
     if (beforeTick != nullptr) beforeTick(window);
     SendMessageW(window, WM_TIMER, kControlTimerId, 0);
+    if (painted) PaintPending();
   }
   QueryPerformanceCounter(&end);
   return static_cast<double>(end.QuadPart - start.QuadPart) * 1e6 /
@@ -176,6 +189,11 @@ int main(int argc, char** argv) {
   Report("input test, wheel at rest", ticks, MeanMicroseconds(test, wheel, Rest, ticks, nullptr));
   Report("input test, every axis and a button moving", ticks,
          MeanMicroseconds(test, wheel, MoveAll, ticks, nullptr));
+  PaintPending();
+  Report("input test, wheel at rest, painted", ticks,
+         MeanMicroseconds(test, wheel, Rest, ticks, nullptr, true));
+  Report("input test, every axis and a button moving, painted", ticks,
+         MeanMicroseconds(test, wheel, MoveAll, ticks, nullptr, true));
   DestroyWindow(test);
 
   SendDlgItemMessageW(control, IDC_CONTROL_DEVICE, CB_SETCURSEL, 0, 0);
