@@ -478,16 +478,13 @@ void InputManager::RestartKeyEvents() {
   if (keyboardDevice == nullptr) return;
   // The events first, then the state: a key that changes between the two is
   // in the state or among the events kept, never lost between them (the rules
-  // ignore an event that repeats the state). A keyboard not acquired answers
-  // no events: acquired, it keeps what it held before.
+  // ignore an event that repeats the state). Acquired first: a keyboard not
+  // acquired answers no events, and acquired again it still holds those kept
+  // before it was lost.
   if (keyboardBuffered) {
+    keyboardDevice->Acquire();
     DWORD all = INFINITE;
-    HRESULT result = keyboardDevice->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &all, 0);
-    if ((result == DIERR_NOTACQUIRED || result == DIERR_INPUTLOST) &&
-        SUCCEEDED(keyboardDevice->Acquire())) {
-      all = INFINITE;
-      keyboardDevice->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &all, 0);
-    }
+    keyboardDevice->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &all, 0);
   }
   // A state that cannot be read leaves the last good one.
   PollKeyboard();

@@ -18,6 +18,12 @@ constexpr int kHatCount = 4;
 constexpr int kNoteSize = 256;
 constexpr int kStatusSize = 512;
 constexpr int kLabelSize = 64;
+// The most controls one tick can change: ten values and labels, four function
+// bars, eight axis values and bars, four hats, 32 button boxes, two texts.
+constexpr int kMaxChangedControls = 96;
+// The window's control ids that are looked up by their handles once.
+constexpr int kFirstItemId = IDC_INPUT_TEST_FUNCTION_VALUE;
+constexpr int kLastItemId = IDC_INPUT_TEST_BUTTONS_LABEL;
 constexpr UINT kDeviceChangeDelayMilliseconds = 500;
 // A lit function's label: not the red of shared inputs in the control settings.
 constexpr COLORREF kLitLabelColour = RGB(0, 0, 200);
@@ -51,16 +57,128 @@ struct TestWindowState {
   bool forceFeedbackPlaying;
   wchar_t forceFeedbackLabel[kLabelSize];
   bool wasActive;
+  // While a tick shows its values: the controls it changed, drawn together
+  // once it is done rather than each as it changes.
+  bool gathering;
+  HWND changed[kMaxChangedControls];
+  int changedCount;
+  // The controls' handles by id, as found the first time (a lookup by id asks
+  // the Wine server each time).
+  HWND items[kLastItemId - kFirstItemId + 1];
 };
 TestWindowState state;
 
-HWND Item(int id) { return GetDlgItem(state.window, id); }
+HWND Item(int id) {
+  if (id < kFirstItemId || id > kLastItemId) return GetDlgItem(state.window, id);
+  HWND& item = state.items[id - kFirstItemId];
+  if (item == nullptr) item = GetDlgItem(state.window, id);
+  return item;
+}
 
-void SetText(int id, const wchar_t* text) { SetWindowTextW(Item(id), text); }
+// A control to be drawn once the tick is done; outside a tick (or past the
+// list's end) it is invalidated as ever.
+void DrawLater(HWND control) {
+  for (int i = 0; i < state.changedCount; ++i) {
+    if (state.changed[i] == control) return;
+  }
+  if (state.gathering && state.changedCount < kMaxChangedControls) {
+    state.changed[state.changedCount++] = control;
+  } else {
+    InvalidateRect(control, nullptr, FALSE);
+  }
+}
 
-void ShowItem(int id, bool shown) { ShowWindow(Item(id), shown ? SW_SHOWNA : SW_HIDE); }
+void SetText(int id, const wchar_t* text) {
+  HWND control = Item(id);
+  if (!state.gathering) {
+    SetWindowTextW(control, text);
+    return;
+  }
+  // A static draws itself at once when its text is set: under Wine each one
+  // takes a device context of its own. Its text is set without that, and it
+  // is drawn with the tick's other changes.
+  DefWindowProcW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  DrawLater(control);
+}
 
-void Redraw(int id) { InvalidateRect(Item(id), nullptr, FALSE); }
+void ShowItem(int id, bool shown) {
+  HWND item = Item(id);
+  if (((GetWindowLongW(item, GWL_STYLE) & WS_VISIBLE) != 0) == shown) return;
+  ShowWindow(item, shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void Redraw(int id) { DrawLater(Item(id)); }
+
+BOOL OnDrawItem(const DRAWITEMSTRUCT& item);
+INT_PTR OnStaticColour(HDC dc, HWND control);
+
+// A text static drawn as it draws itself: its background and colours as this
+// window answers WM_CTLCOLORSTATIC (asked directly: the message costs more
+// than the drawing), else as the system's default does; its alignment. Drawn
+// text is clipped to its rectangle, as the control clips it.
+void DrawStaticText(HDC dc, HWND control, LONG style, const RECT& place) {
+  HBRUSH brush = reinterpret_cast<HBRUSH>(OnStaticColour(dc, control));
+  if (brush == nullptr) {
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_3DFACE));
+    brush = GetSysColorBrush(COLOR_3DFACE);
+  }
+  SetBkMode(dc, OPAQUE);
+  FillRect(dc, &place, brush);
+  if (!IsWindowEnabled(control)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  UINT format = DT_EXPANDTABS | DT_WORDBREAK;
+  switch (style & SS_TYPEMASK) {
+    case SS_CENTER: format |= DT_CENTER; break;
+    case SS_RIGHT: format |= DT_RIGHT; break;
+    default: format |= DT_LEFT; break;
+  }
+  if ((style & SS_NOPREFIX) != 0) format |= DT_NOPREFIX;
+  wchar_t text[2 * kNoteSize + 2];
+  int length = GetWindowTextW(control, text, 2 * kNoteSize + 2);
+  if (length == 0) return;
+  RECT r = place;
+  DrawTextW(dc, text, length, &r, format);
+}
+
+// Draws the controls the tick changed through one device context of the
+// window (the window's own, which children do not clip), each in its place
+// as it draws itself: under Wine every device context a control takes for
+// itself costs more than all the drawing.
+void DrawChanged() {
+  state.gathering = false;
+  int count = state.changedCount;
+  state.changedCount = 0;
+  if (count == 0) return;
+  HDC dc = GetDCEx(state.window, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+  for (int i = 0; i < count; ++i) {
+    HWND control = state.changed[i];
+    if (dc == nullptr) {
+      InvalidateRect(control, nullptr, FALSE);
+      continue;
+    }
+    if (!IsWindowVisible(control)) continue;
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, state.window, reinterpret_cast<POINT*>(&place), 2);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    if (font != nullptr && font != GetCurrentObject(dc, OBJ_FONT)) SelectObject(dc, font);
+    LONG style = GetWindowLongW(control, GWL_STYLE);
+    if ((style & SS_TYPEMASK) == SS_OWNERDRAW) {
+      DRAWITEMSTRUCT item = {};
+      item.CtlType = ODT_STATIC;
+      item.CtlID = static_cast<UINT>(GetDlgCtrlID(control));
+      item.itemAction = ODA_DRAWENTIRE;
+      item.itemState = IsWindowEnabled(control) ? 0 : ODS_DISABLED;
+      item.hwndItem = control;
+      item.hDC = dc;
+      item.rcItem = place;
+      OnDrawItem(item);
+    } else {
+      DrawStaticText(dc, control, style, place);
+    }
+  }
+  if (dc != nullptr) ReleaseDC(state.window, dc);
+}
 
 // The input's name as its list shows it: ASCII for keys, the game's code page
 // 932 texts for a controller's inputs in the Korean interface.
@@ -116,7 +234,7 @@ void ShowFunction(int k, const FunctionValue& value) {
     Redraw(IDC_INPUT_TEST_FUNCTION_BAR + k);
   }
   bool lit = shown != 0 && shown != 1000;
-  if (lit != wasLit) InvalidateRect(Item(IDC_INPUT_TEST_FUNCTION_LABEL + k), nullptr, TRUE);
+  if (lit != wasLit) DrawLater(Item(IDC_INPUT_TEST_FUNCTION_LABEL + k));
 }
 
 void ShowAxis(int a, int32_t value) {
@@ -487,9 +605,11 @@ void InputTestTick(HWND dialog) {
   InputManager& manager = *state.setup.manager;
   if (state.keyboard) {
     manager.PollKeyboard();
+    state.gathering = true;
     for (int k = 0; k < kFunctionCount; ++k) {
       ShowFunction(k, KeyFunctionValue(state.setup.rows[k], manager.keyboardState));
     }
+    DrawChanged();
     return;
   }
   manager.currentJoystick = state.joystick;
@@ -500,6 +620,7 @@ void InputTestTick(HWND dialog) {
     ShowForceFeedbackEnd(state.forceFeedback);
   }
   ShowForceFeedbackButton();
+  state.gathering = true;
   ShowNotes();
   ControllerReading reading;
   ReadController(reading);
@@ -518,6 +639,7 @@ void InputTestTick(HWND dialog) {
     if (reading.buttons[i] != 0) down |= 1u << i;
   }
   ShowButtons(down);
+  DrawChanged();
 }
 
 INT_PTR CALLBACK InputTestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

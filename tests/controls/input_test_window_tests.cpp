@@ -134,6 +134,27 @@ TEST_F(InputTestWindowTest, APadsTriggersOnOneAxisGetTheNote) {
   }
 }
 
+// A tick draws what it changed at once and in its place: the X bar full on
+// the screen, nothing left to a later paint.
+TEST_F(InputTestWindowTest, ATickDrawsWhatItChangedInItsPlace) {
+  FakeJoystick& wheel = AddWheel("Velmora Wheel");
+  InputManager manager;
+  ASSERT_TRUE(manager.Initialize(ProgramInstance, nullptr));
+  HWND w = Open(manager, 1, {1, 2, 4, 5, 32, 33, 26, 29, 27, 28});
+  ASSERT_NE(nullptr, w);
+  ShowWindow(w, SW_SHOWNA);
+  RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  wheel.state.lX = 1000;
+  InputTestTick(w);
+  HWND bar = GetDlgItem(w, IDC_INPUT_TEST_AXIS_BAR);
+  EXPECT_FALSE(GetUpdateRect(bar, nullptr, FALSE));
+  RECT r;
+  GetClientRect(bar, &r);
+  HDC dc = GetDC(bar);
+  EXPECT_EQ(RGB(0, 120, 215), GetPixel(dc, r.right - 3, r.bottom / 2));
+  ReleaseDC(bar, dc);
+}
+
 TEST_F(InputTestWindowTest, TheKeyboardLightsTheFunctionOfAHeldKeyAndTakesEveryKey) {
   InputManager manager;
   ASSERT_TRUE(manager.Initialize(ProgramInstance, nullptr));
