@@ -6,6 +6,7 @@
 #include <new>
 
 #include "controls/calibration_dialog.h"
+#include "controls/control_settings_note.h"
 #include "controls/control_settings_file.h"
 #include "controls/input_rules.h"
 #include "controls/input_test_window.h"
@@ -132,6 +133,7 @@ void ShowSharedInputs(HWND dialog) {
     labelShared[p] = shared[p];
     if (functionLabels[p] != nullptr) InvalidateRect(functionLabels[p], nullptr, TRUE);
   }
+  ShowControlNote(dialog);
 }
 
 void SetModeListsEnabled(HWND dialog, bool enabled) {
@@ -326,6 +328,7 @@ BOOL OnInitDialog(HWND dialog) {
   inputTestOpen = false;
   dialogActive = inMenuLoop = inMoveLoop = loneAltDown = false;
   listSpan = ListOpenSpan{};
+  ResetControlNote();
   if (!CreateManager(dialog)) {
     EndDialog(dialog, -1);
     return FALSE;
@@ -433,6 +436,12 @@ void OnTick(HWND dialog) {
     watchesNeedReadState = true;
     return;
   }
+  // The steering preset's pedals, from where they rest on this first read.
+  if (NoteControllerRead(dialog)) {
+    ShowSharedInputs(dialog);
+    CaptureBaselines();
+    return;
+  }
   if (watchesNeedReadState) {
     // The rest positions were taken from a state the controller no longer had
     // (or never had, pulled out before its first read): where it is now is
@@ -526,6 +535,7 @@ void OnModeChange(HWND dialog, int id) {
   for (int i = 0; i < kModeListCount; ++i) {
     if (AxisModeComboIds[i].modeListId == id) {
       EnableControl(dialog, AxisModeComboIds[i].calibrateButtonId, ListSelection(dialog, id) > 0);
+      ShowControlNote(dialog);
       return;
     }
   }
@@ -676,6 +686,7 @@ BOOL OnDestroy(HWND dialog) {
   }
   managerOwner = nullptr;
   DetectionTarget = 0;
+  ResetControlNote();
   return TRUE;
 }
 
@@ -745,6 +756,7 @@ void ApplyPreset(HWND dialog, int32_t row) {
   }
   SetModeListsEnabled(dialog, row != 0);
   SetDefaultCalibrationPairs(ControlSettings);
+  NotePresetApplied(dialog, row, preset);
   ShowSharedInputs(dialog);
 }
 

@@ -259,15 +259,6 @@ const InputPreset PresetTable[kPresetCount] = {
     {{1, 2, 4, 5, 25, 26, 27, 28, 29, 30}, 0},
 };
 
-namespace {
-
-constexpr int kKeyboardPreset = 0;
-constexpr int kSteeringPreset = 1;
-constexpr int kGamepadPreset = 2;
-constexpr int kGenericPreset = 3;
-
-}  // namespace
-
 const char* ShownInputName(const InputTableRow* table, int row) {
   bool controller = table == JoystickInputTable;
   if (row < 0 || row >= (controller ? kJoystickInputRows : kKeyNameRows)) return nullptr;
@@ -278,6 +269,14 @@ const char* ShownInputName(const InputTableRow* table, int row) {
 bool ShownInputNamesAreGameText(const InputTableRow* table) {
   return table == JoystickInputTable && KoreanInterface();
 }
+
+namespace {
+
+constexpr int kKeyboardPreset = 0;
+constexpr int kGamepadPreset = 2;
+constexpr int kGenericPreset = 3;
+
+}  // namespace
 
 int PresetForDevice(const InputManager& manager, int deviceRow) {
   if (deviceRow == 0) return kKeyboardPreset;

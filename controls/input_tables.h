@@ -79,6 +79,8 @@ struct InputPreset {
 };
 // 0 keyboard; 1 wheel, flight stick, rudder; 2 gamepad, traditional; 3 others.
 extern const InputPreset PresetTable[kPresetCount];
+// The steering preset: it also looks at where the controller's pedals rest.
+constexpr int kSteeringPreset = 1;
 
 // The preset of device row `deviceRow` (0 keyboard, r >= 1 controller r - 1 of
 // `manager`), chosen by the controller's subtype.

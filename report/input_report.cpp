@@ -7,6 +7,8 @@
 
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
+#include "controls/controller_notes.h"
+#include "controls/force_check.h"
 #include "controls/input_manager.h"
 #include "controls/input_rules.h"
 #include "controls/input_tables.h"
@@ -22,8 +24,9 @@ namespace {
 // ASCII in the system's own (which spells it alike on any system).
 UINT ShownCodePage(bool gameText) { return gameText ? kGameTextCodePage : CP_ACP; }
 
+// The axes by the lists' own English names, in JoystickAxisValue's order.
 const char* const kAxisNames[kJoystickAxisCount] = {"X", "Y", "Z", "Rx", "Ry", "Rz",
-                                                    "slider 0", "slider 1"};
+                                                    "Slider 1", "Slider 2"};
 
 struct InputWatch {
   ReportText* report;
@@ -93,6 +96,89 @@ const char* DriverName(const char (&field)[MAX_PATH], char (&out)[MAX_PATH + 1])
   return out;
 }
 
+// ---- Today's controllers ----------------------------------------------------
+
+constexpr std::size_t kListSize = 1024;
+
+// Appends `item` to the comma-separated `list`, as far as it has room.
+void AppendItem(char* list, const char* item) {
+  std::size_t used = std::strlen(list);
+  std::snprintf(list + used, kListSize - used, "%s%s", used == 0 ? "" : ", ", item);
+}
+
+BOOL CALLBACK AddActuator(LPCDIDEVICEOBJECTINSTANCEA object, LPVOID context) {
+  // c_dfDIJoystick puts axis k at offset 4k, the sliders after the six axes.
+  DWORD axis = object->dwOfs / sizeof(LONG);
+  AppendItem(static_cast<char*>(context), axis < kJoystickAxisCount ? kAxisNames[axis] : "?");
+  return DIENUM_CONTINUE;
+}
+
+struct StandardEffect {
+  const GUID* guid;
+  const char* name;
+};
+const StandardEffect kStandardEffects[] = {
+    {&GUID_ConstantForce, "constant force"}, {&GUID_RampForce, "ramp force"},
+    {&GUID_Square, "square"},                {&GUID_Sine, "sine"},
+    {&GUID_Triangle, "triangle"},            {&GUID_SawtoothUp, "sawtooth up"},
+    {&GUID_SawtoothDown, "sawtooth down"},   {&GUID_Spring, "spring"},
+    {&GUID_Damper, "damper"},                {&GUID_Inertia, "inertia"},
+    {&GUID_Friction, "friction"},            {&GUID_CustomForce, "custom force"},
+};
+
+BOOL CALLBACK AddEffect(LPCDIEFFECTINFOA effect, LPVOID context) {
+  for (const StandardEffect& standard : kStandardEffects) {
+    if (IsEqualGUID(effect->guid, *standard.guid)) {
+      AppendItem(static_cast<char*>(context), standard.name);
+      return DIENUM_CONTINUE;
+    }
+  }
+  // Any other is the driver's own, by its own name (which may fill the field).
+  char name[MAX_PATH + 1];
+  std::memcpy(name, effect->tszName, MAX_PATH);
+  name[MAX_PATH] = '\0';
+  AppendItem(static_cast<char*>(context), name);
+  return DIENUM_CONTINUE;
+}
+
+// The force actuators by the lists' names and the effects the controller
+// offers; nothing when it refuses either enumeration.
+void ReportForceFeedback(ReportText& report, IDirectInputDevice7A* device) {
+  char axes[kListSize] = "", effects[kListSize] = "";
+  if (FAILED(EnumerateForceActuators(device, AddActuator, axes))) return;
+  IDirectInputDevice2A* forces = device;
+  if (FAILED(forces->EnumEffects(AddEffect, effects, DIEFT_ALL))) return;
+  char shown[kShownTextSize];
+  ReportLine(report, "  force feedback axes: %s; effects: %s", axes[0] != '\0' ? axes : "none",
+             ShowText(effects[0] != '\0' ? effects : "none", CP_ACP, false, shown, sizeof shown));
+}
+
+// Whether the device's path (DIPROP_GUIDANDPATH, a wide path even here on the
+// ANSI interface) marks an XInput pad; false when the property is refused.
+bool DevicePathMarksXInputPad(IDirectInputDevice7A* device) {
+  DIPROPGUIDANDPATH property;
+  std::memset(&property, 0, sizeof property);
+  property.diph.dwSize = sizeof property;
+  property.diph.dwHeaderSize = sizeof property.diph;
+  property.diph.dwHow = DIPH_DEVICE;
+  if (FAILED(device->GetProperty(DIPROP_GUIDANDPATH, &property.diph))) return false;
+  property.wszPath[MAX_PATH - 1] = L'\0';
+  return PathMarksXInputPad(property.wszPath);
+}
+
+// What today's controllers need said: force feedback's axes and effects, an
+// XInput pad's shared triggers, Steam Input's virtual pad.
+void ReportTodaysController(ReportText& report, IDirectInputDevice7A* device,
+                            const JoystickRecord& record, const GUID& product) {
+  if (record.forceFeedback) ReportForceFeedback(report, device);
+  if (DevicePathMarksXInputPad(device)) {
+    ReportLine(report, "  an XInput pad (its device path carries IG_): its two triggers share one axis (Z) and cancel out when pressed together");
+  }
+  if (IsSteamVirtualPad(product)) {
+    ReportLine(report, "  Steam Input's virtual pad, shown in place of the controller itself: turn Steam Input off for this program in Steam to see the controller");
+  }
+}
+
 // The enumeration step: each controller set up exactly as the manager sets it
 // up, told, and released again.
 BOOL CALLBACK ReportJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
@@ -121,7 +207,10 @@ BOOL CALLBACK ReportJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
   ReportLine(report, "  product name: %s",
              ShowText(DriverName(instance->tszProductName, name), CP_ACP, true, shown, sizeof shown));
   if (ready || joystick.setup.failedStep == kSetupAxes) ReportJoystickDetails(report, joystick);
-  if (ready) joystick.setup.device->Release();
+  if (ready) {
+    ReportTodaysController(report, joystick.setup.device, joystick.record, instance->guidProduct);
+    joystick.setup.device->Release();
+  }
   return DIENUM_CONTINUE;
 }
 

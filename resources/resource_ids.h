@@ -50,6 +50,8 @@
 #define IDC_CONTROL_CALIBRATE_BRAKE 1022
 #define IDC_CONTROL_CALIBRATE_ACCELE 1023
 #define IDC_CONTROL_TEST 1037
+/* What the control settings say about the chosen controller; empty when nothing. */
+#define IDC_CONTROL_NOTE 1038
 
 /* Input test (107). Function k (FunctionComboIds order) shows its value in
    1060 + k, its label in 1110 + k, its input in 1120 + k and, for LEFT to BRAKE,
@@ -84,7 +86,8 @@
 /* Texts no template holds, in a STRINGTABLE under each language. The tests before
    the game own 64 ids each (four whole string blocks), so each adds its texts
    beside the others without renumbering: 2000-2063 the graphics test,
-   2064-2127 the input test window, 2128-2191 the force-feedback test. */
+   2064-2127 the input test window, 2128-2191 the force-feedback test, 2192-2255
+   the control settings' note. */
 #define IDS_GRAPHICS_TEST_FIRST 2000
 /* Over the test scene; the countdown and the textures line take %d. */
 #define IDS_GRAPHICS_TEST_PROMPT 2000
@@ -124,5 +127,10 @@
 #define IDS_FORCE_FEEDBACK_STEP_TAKING 2144
 #define IDS_FORCE_FEEDBACK_STEP_CREATING 2145
 #define IDS_FORCE_FEEDBACK_STEP_PLAYING 2146
+#define IDS_CONTROL_NOTE_FIRST 2192
+/* The control settings' notes, two lines at most; the third is the input
+   test's IDS_INPUT_TEST_TRIGGERS_NOTE. */
+#define IDS_CONTROL_NOTE_STEAM_PAD 2192
+#define IDS_CONTROL_NOTE_PEDALS_FROM_REST 2193
 
 #endif

@@ -144,9 +144,9 @@ TEST_F(ControlDialogTest, ASecondControlDialogLeavesTheFirstOneItsDevices) {
   EXPECT_EQ(kControlTimerId, ControlTimer);
   EXPECT_EQ(1, SelectedDeviceRow);
   FocusList(first, IDC_CONTROL_LEFT);
-  FakeJoystickAt(0).state.lY = 900;
+  FakeJoystickAt(0).state.lZ = 900;
   Tick(first);
-  EXPECT_EQ(5, Selection(first, IDC_CONTROL_LEFT));
+  EXPECT_EQ(8, Selection(first, IDC_CONTROL_LEFT));
 }
 
 // A system without code page 932, as the English interface may well meet.
@@ -552,8 +552,8 @@ TEST_F(ControlDialogTest, DetectionSelectsTheMovedInputInTheFocusedList) {
        {{[](DIJOYSTATE& s) { s.lX = -500; }, kUntouched},
         {[](DIJOYSTATE& s) { s.lX = 500; }, kUntouched}}},
       {"resting at -1000, moved to -400: still the negative half",
-       [](DIJOYSTATE& s) { s.lY = -1000; }, IDC_CONTROL_VIEWDOWN,
-       {{[](DIJOYSTATE& s) { s.lY = -400; }, 4}}},
+       [](DIJOYSTATE& s) { s.lZ = -1000; }, IDC_CONTROL_VIEWDOWN,
+       {{[](DIJOYSTATE& s) { s.lZ = -400; }, 7}}},
       {"from 0 to exactly 501 on slider 1: its positive half", none, IDC_CONTROL_VIEWDOWN,
        {{[](DIJOYSTATE& s) { s.rglSlider[1] = 501; }, 23}}},
       {"back to 0 from -1000 counts as the positive side", [](DIJOYSTATE& s) { s.lRz = -1000; },
@@ -563,7 +563,7 @@ TEST_F(ControlDialogTest, DetectionSelectsTheMovedInputInTheFocusedList) {
       {"an axis beats any button", none, IDC_CONTROL_VIEWDOWN,
        {{[](DIJOYSTATE& s) { s.rgbButtons[0] = 0x80; s.lZ = 800; }, 8}}},
       {"the earlier axis wins", none, IDC_CONTROL_VIEWDOWN,
-       {{[](DIJOYSTATE& s) { s.lRx = -900; s.lY = 900; }, 5}}},
+       {{[](DIJOYSTATE& s) { s.lRx = -900; s.lZ = 900; }, 8}}},
       {"a button beyond the device's count has no row", none, IDC_CONTROL_VIEWDOWN,
        {{[](DIJOYSTATE& s) { s.rgbButtons[12] = 0x80; }, kUntouched},
         {[](DIJOYSTATE& s) { s.rgbButtons[11] = 0x80; }, 36}}},

@@ -2,6 +2,7 @@
 // labels and of the report's shared-input lines.
 #include <gtest/gtest.h>
 
+#include "controls/controller_notes.h"
 #include "controls/input_rules.h"
 
 namespace {
@@ -77,6 +78,48 @@ TEST(FunctionValueTest, PercentagesAndOnOffByTheRule) {
                         {4, 8, z, false}, {25, 26, z, false}, {7, 8, 0x3u, false}};
   for (const Pair& p : pairs)
     EXPECT_EQ(p.share, TriggersShareAxis(p.accele, p.brake, p.axes)) << p.accele << "," << p.brake;
+}
+
+// Today's controllers: the pedals a reading rests on, and which note applies.
+TEST(ControllerNotesTest, PedalsFromWhereTheyRestAndTheFirstNoteThatApplies) {
+  const uint32_t all = 0xFF, noRz = 0xDF;
+  struct Rest { ControllerReading reading; uint32_t axes; int32_t accele, brake; CalibrationPair a, b; } rests[] = {
+      {{{0, 1000, 0, 0, 0, 1000}}, all, 6, 18, {1000, -1000}, {1000, -1000}},  // Y, then Rz first
+      {{{0, -950, 990, 0, 0, 0, -900}}, all, 6, 9, {-950, 1000}, {990, -1000}},  // Z before Slider 1
+      {{{0, 900, 0, 0, 0, 1000, 0, 0}}, noRz, 6, 0, {900, -1000}, {0, 1000}},  // Rz not its own
+      {{{0, 900, 0, 0, -999}}, all, 6, 15, {900, -1000}, {-999, 1000}},  // Ry, the last looked at
+      {{{1000, 899, 1000}}, all, 4, 5, {0, -1000}, {0, 1000}},            // Y not at an end: today's
+      {{{0, 1000}}, 0x1, 4, 5, {0, -1000}, {0, 1000}},                     // Y not its own
+  };
+  for (const Rest& r : rests) {
+    RestingPedals p = PedalsFromRest(r.reading, r.axes, {0, 1000});
+    EXPECT_EQ(r.accele != 4, p.found) << r.reading.axes[1];
+    if (!p.found) continue;
+    EXPECT_EQ(r.accele, p.acceleRow);
+    EXPECT_EQ(r.brake, p.brakeRow) << r.reading.axes[1];
+    EXPECT_EQ(r.a.calibMin, p.accele.calibMin);
+    EXPECT_EQ(r.a.calibMax, p.accele.calibMax);
+    EXPECT_EQ(r.b.calibMin, p.brake.calibMin) << r.brake;
+    EXPECT_EQ(r.b.calibMax, p.brake.calibMax) << r.brake;
+  }
+  EXPECT_TRUE(ReadingAllZero({{0, 0, 0, 5}}, 0x7));  // Rx is not the controller's
+  EXPECT_FALSE(ReadingAllZero({{0, 0, 1}}, 0x7));
+
+  const GUID steam = {0x11FF28DE, 0, 0, {}}, wheel = {0x11FF28DF, 0, 0, {}};
+  struct Note { bool controller; const GUID* product; bool pedals; int32_t a, b; ControlNote note; } notes[] = {
+      {true, &steam, true, 7, 8, ControlNote::kSteamPad},  {false, &steam, true, 7, 8, ControlNote::kNone},
+      {true, &wheel, true, 7, 8, ControlNote::kPedalsFromRest},
+      {true, &wheel, false, 5, 4, ControlNote::kTriggersShare},  // combined pedals on Y
+      {true, &wheel, false, 7, 8, ControlNote::kNone},  // the pad lacks Z (axes X, Y)
+      {true, &wheel, false, 6, 18, ControlNote::kNone},
+  };
+  for (const Note& n : notes)
+    EXPECT_EQ(n.note, ChooseControlNote(n.controller, *n.product, n.a == 7 ? 0x3u : 0xFFu,
+                                        n.pedals, n.a, n.b)) << n.a << "," << n.b;
+  EXPECT_TRUE(PathMarksXInputPad(L"\\\\?\\hid#vid_045e&pid_028e&ig_00#7&1"));
+  EXPECT_TRUE(PathMarksXInputPad(L"VID_045E&IG_01"));
+  EXPECT_FALSE(PathMarksXInputPad(L"hid#vid_046d&pid_c24f&mi_00"));
+  EXPECT_FALSE(PathMarksXInputPad(L"ig"));
 }
 
 }  // namespace

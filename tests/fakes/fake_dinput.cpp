@@ -149,6 +149,7 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   }
   STDMETHODIMP GetProperty(REFGUID property, LPDIPROPHEADER header) override {
     Touch();
+    if (&property == &DIPROP_GUIDANDPATH) return GetGuidAndPath(header);
     if (&property != &DIPROP_AUTOCENTER || header->dwSize != sizeof(DIPROPDWORD)) return DIERR_INVALIDPARAM;
     if (Device().autoCenterRead != DI_OK) return Device().autoCenterRead;
     reinterpret_cast<DIPROPDWORD*>(header)->dwData = Device().autoCenter;
@@ -292,9 +293,11 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
                            DWORD type) override {
     Touch();
     FakeDevice& d = Device();
+    if (d.enumEffectsResult != DI_OK) return d.enumEffectsResult;
     const bool offered[] = {d.offersConstantForce, d.offersSine};
     const GUID* guids[] = {&GUID_ConstantForce, &GUID_Sine};
     const DWORD types[] = {DIEFT_CONSTANTFORCE, DIEFT_PERIODIC};
+    const char* names[] = {"Constant Force", "Sine"};
     for (int e = 0; e < 2; ++e) {
       if (!offered[e] || (type != DIEFT_ALL && type != types[e])) continue;
       DIEFFECTINFOA info;
@@ -302,7 +305,12 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
       info.dwSize = sizeof info;
       info.guid = *guids[e];
       info.dwEffType = types[e];
-      if (callback(&info, context) == DIENUM_STOP) break;
+      lstrcpynA(info.tszName, names[e], sizeof info.tszName);
+      if (callback(&info, context) == DIENUM_STOP) return DI_OK;
+    }
+    for (int e = 0; e < d.otherEffectCount; ++e) {
+      if (type != DIEFT_ALL && type != DIEFT_GETTYPE(d.otherEffects[e].dwEffType)) continue;
+      if (callback(&d.otherEffects[e], context) == DIENUM_STOP) break;
     }
     return DI_OK;
   }
@@ -328,6 +336,20 @@ class FakeDeviceObject : public CountedFake<IDirectInputDevice7A> {
   }
   STDMETHODIMP WriteEffectToFile(LPCSTR, DWORD, LPDIFILEEFFECT, DWORD) override {
     return Unused();
+  }
+
+  // As Wine's DirectInput: the header's and the structure's own sizes, then a
+  // device-wide property only; the path is wide on the ANSI interface too.
+  HRESULT GetGuidAndPath(LPDIPROPHEADER header) {
+    FakeDevice& d = Device();
+    if (header == nullptr || header->dwHeaderSize != sizeof(DIPROPHEADER) ||
+        header->dwSize != sizeof(DIPROPGUIDANDPATH)) {
+      return DIERR_INVALIDPARAM;
+    }
+    if (header->dwHow != DIPH_DEVICE) return DIERR_UNSUPPORTED;
+    if (d.pathResult != DI_OK) return d.pathResult;
+    lstrcpynW(reinterpret_cast<DIPROPGUIDANDPATH*>(header)->wszPath, d.devicePath, MAX_PATH);
+    return DI_OK;
   }
 
   // Whether effects may play now: acquired at an exclusive level.
@@ -706,6 +728,16 @@ FakeJoystick& AddFakeJoystick(const char* name) {
   d.buttons = 8;
   SetAxes(d, {DIJOFS_X, DIJOFS_Y, DIJOFS_Z});
   return d;
+}
+
+void AddFakeEffect(FakeDevice& device, const GUID& guid, DWORD type, const char* name) {
+  if (device.otherEffectCount >= kFakeMaxOtherEffects) return;
+  DIEFFECTINFOA& info = device.otherEffects[device.otherEffectCount++];
+  std::memset(&info, 0, sizeof info);
+  info.dwSize = sizeof info;
+  info.guid = guid;
+  info.dwEffType = type;
+  lstrcpynA(info.tszName, name, sizeof info.tszName);
 }
 
 FakeJoystick& FakeJoystickAt(int index) { return world.joysticks[index]; }

@@ -59,6 +59,12 @@
 // Wine's HID DirectInput may. EnumObjects refuses any filter but the object
 // types (DIDFT_FFACTUATOR included), as Wine does; its axes carry
 // DIDOI_FFACTUATOR. GetDeviceStatus answers as Wine: DI_OK or DI_NOTATTACHED.
+// Today's controllers: wheel.devicePath (what DIPROP_GUIDANDPATH answers, a
+// wide path on the ANSI interface too; DirectInput's size, header size and
+// DIPH_DEVICE are required, as Wine checks them), wheel.pathResult = ... to
+// refuse it; AddFakeEffect(wheel, GUID_Spring, DIEFT_CONDITION, "Spring") lists
+// one more effect after the constant force and the sine (each listed with the
+// driver's name); wheel.enumEffectsResult = ... refuses EnumEffects.
 // Two controllers of one model: b.guidProduct = a.guidProduct, and one name.
 // A GUID given again: pad.guidInstance = wheel.guidInstance (CreateDeviceEx
 // opens the one of them added last).
@@ -106,6 +112,7 @@ enum FakeEffectStep {
 };
 
 constexpr int kFakeMaxPlays = 8;
+constexpr int kFakeMaxOtherEffects = 4;
 
 // One start of an effect (Start, or SetParameters with DIEP_START).
 struct FakeEffectPlay {
@@ -188,6 +195,12 @@ struct FakeDevice {
   int callsWhileUnplugged;          // effect calls and commands that needed it
   FakeEffectPlay plays[kFakeMaxPlays];
   int playCount;
+  // --- today's controllers: script ---
+  wchar_t devicePath[MAX_PATH];     // DIPROP_GUIDANDPATH's wszPath
+  HRESULT pathResult;               // what reading it answers (DI_OK)
+  HRESULT enumEffectsResult;        // what EnumEffects answers (DI_OK)
+  DIEFFECTINFOA otherEffects[kFakeMaxOtherEffects];  // listed after the two above
+  int otherEffectCount;
 };
 typedef FakeDevice FakeJoystick;
 
@@ -236,6 +249,7 @@ void SetFakeKeys(const int* down, int count);
 inline void SetFakeKeys(std::initializer_list<int> down) {
   SetFakeKeys(down.begin(), static_cast<int>(down.size()));
 }
+void AddFakeEffect(FakeDevice& device, const GUID& guid, DWORD type, const char* name);
 void UnplugFakeJoystick(FakeJoystick& joystick);
 void PlugFakeJoystick(FakeJoystick& joystick, bool objectsSurvive = true);
 void ReplugFakeJoystickAsNew(FakeJoystick& joystick);

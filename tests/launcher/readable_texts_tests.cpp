@@ -272,6 +272,18 @@ TEST(ReadableTexts, TheStringTablesTextsShowWholeInTheStatus) {
                           IDS_FORCE_FEEDBACK_STEP_TAKING, texts);
   EXPECT_EQ(11, texts);
   DestroyWindow(test);
+
+  // The control settings' notes, the input test's triggers text among them.
+  SetNoFileSettings();
+  HWND control = OpenControlDialog();
+  ASSERT_NE(nullptr, control);
+  ExpectStatusesShowWhole(control, IDC_CONTROL_NOTE, IDS_CONTROL_NOTE_FIRST,
+                          IDS_CONTROL_NOTE_FIRST + 64, 0, ~0u, texts);
+  EXPECT_EQ(2, texts);
+  ExpectStatusesShowWhole(control, IDC_CONTROL_NOTE, IDS_INPUT_TEST_TRIGGERS_NOTE,
+                          IDS_INPUT_TEST_TRIGGERS_NOTE + 1, 0, ~0u, texts);
+  EXPECT_EQ(1, texts);
+  DestroyWindow(control);
 }
 
 // The English windows, in the face this locale gives "MS Shell Dlg": every
@@ -358,7 +370,7 @@ TEST(ReadableTexts, TheEnglishWindowsShowTheirTextsWholeInTheKoreanOrder) {
         L"Steer left", L"",
         L"", L"Calibrate", L"Steer right", L"", L"Accelerate", L"", L"", L"Calibrate", L"Brake",
         L"", L"", L"Calibrate", L"Shift down", L"", L"Shift up", L"", L"Handbrake", L"",
-        L"Lights", L"", L"View 1", L"", L"View 2", L""}},
+        L"Lights", L"", L"View 1", L"", L"View 2", L"", L""}},
       {IDD_CALIBRATION, CalibrationDialogProc,
        {L"OK", L"Cancel",
         L"1  Without touching the input, press Reset.\n"

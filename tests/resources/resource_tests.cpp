@@ -106,10 +106,10 @@ const DialogRow kGraphicSettings{
     }};
 
 const DialogRow kControlSettings{
-    101, "control settings", L"Velmora Key Setting", 263, 205,
+    101, "control settings", L"Velmora Key Setting", 263, 229,
     {
-        {1, kButton, L"확인", 205, 185, 50, 14, kDefPush},
-        {2, kButton, L"취소", 145, 185, 50, 14, kPush},
+        {1, kButton, L"확인", 205, 209, 50, 14, kDefPush},
+        {2, kButton, L"취소", 145, 209, 50, 14, kPush},
         {-1, kStatic, L"입력 디바이스", 5, 5, 46, 8, kLabel},
         {1001, kComboBox, L"", 55, 5, 140, 53, kDropList},
         {1003, kButton, L"Force Feedback", 55, 25, 85, 10, kCheck},
@@ -141,6 +141,7 @@ const DialogRow kControlSettings{
         {1012, kComboBox, L"", 185, 145, 65, 60, kDropList},
         {-1, kStatic, L"시점 변환 2", 130, 168, 50, 8, kLabel},
         {1017, kComboBox, L"", 185, 165, 65, 60, kDropList},
+        {1038, kStatic, L"", 5, 185, 253, 18, kStatus},
     }};
 
 const DialogRow kCalibration{
