@@ -37,6 +37,22 @@ const std::string kWheelPresetFile =
     "VIEWUP=27\r\n"
     "VIEWDOWN=28\r\n";
 
+// A wheel whose Y and Rz rest at +1000: each pedal whole, from its rest.
+const std::string kPedalsWheelFile =
+    "VERSION=1\r\n"
+    "DEVICE=\"Velmora Wheel\"\r\n"
+    "FORCEFEEDBACK=1\r\n"
+    "LEFT=1,1,0,-1000\r\n"
+    "RIGHT=2,1,0,1000\r\n"
+    "ACCELE=6,1,1000,-1000\r\n"
+    "BRAKE=18,1,1000,-1000\r\n"
+    "SHIFTUP=33\r\n"
+    "SHIFTDOWN=32\r\n"
+    "SIDEBRAKE=26\r\n"
+    "LIGHT=29\r\n"
+    "VIEWUP=27\r\n"
+    "VIEWDOWN=28\r\n";
+
 // A file written by hand, with values the dialog never writes itself.
 const std::string kHandWrittenFile =
     "VERSION=5\n"
@@ -45,7 +61,7 @@ const std::string kHandWrittenFile =
     "ACCELE=99,2,-10000,30000\n"
     "; a comment\n";
 
-enum class Action { kOk, kCancel, kCloseBox, kChooseWheelThenOk };
+enum class Action { kOk, kCancel, kCloseBox, kChooseWheelThenOk, kChooseWheelReadThenOk };
 
 ModalStep Play(Action action) {
   return [action]() {
@@ -62,7 +78,9 @@ ModalStep Play(Action action) {
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         return true;
       case Action::kChooseWheelThenOk:
+      case Action::kChooseWheelReadThenOk:
         ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+        if (action == Action::kChooseWheelReadThenOk) return true;
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         return true;
     }
@@ -91,6 +109,7 @@ struct RunCase {
   Action action;
   INT_PTR expectedResult;
   const std::string* fileAfter;   // null: no file
+  LONG restY, restRz;              // where the wheel's Y and Rz rest
 };
 
 TEST_F(ControlsRunTest, TheFileIsWrittenOnOkOnly) {
@@ -107,14 +126,24 @@ TEST_F(ControlsRunTest, TheFileIsWrittenOnOkOnly) {
        &kHandWrittenFile},
       {"close box leaves it too", true, &kHandWrittenFile, Action::kCloseBox, 0,
        &kHandWrittenFile},
+      {"a wheel with Y centred, read: today's bytes", true, nullptr,
+       Action::kChooseWheelReadThenOk, 1, &kWheelPresetFile, 0, 1000},
+      {"a wheel's own pedals, read resting at +1000", true, nullptr,
+       Action::kChooseWheelReadThenOk, 1, &kPedalsWheelFile, 1000, 1000},
   };
   for (const RunCase& c : cases) {
     ResetFakeDirectInput();
-    if (c.wheelAttached) AddWheel("Velmora Wheel");
+    if (c.wheelAttached) {
+      FakeJoystick& wheel = AddWheel("Velmora Wheel");
+      wheel.state.lY = c.restY;
+      wheel.state.lRz = c.restRz;
+    }
     DeleteFileW(NativePath(InputFile()).c_str());
     if (c.fileBefore != nullptr) WriteFileBytes(InputFile(), *c.fileBefore);
 
-    INT_PTR result = RunModal([]() { return RunControlSettings(nullptr); }, {Play(c.action)});
+    std::vector<ModalStep> steps = {Play(c.action)};
+    if (c.action == Action::kChooseWheelReadThenOk) steps = {Play(c.action), WaitTicks(10), Play(Action::kOk)};
+    INT_PTR result = RunModal([]() { return RunControlSettings(nullptr); }, steps);
     EXPECT_EQ(c.expectedResult, result) << c.name;
     std::string bytes;
     bool exists = ReadFileBytes(InputFile(), bytes);

@@ -12,6 +12,9 @@
 
 #include "controls/control_settings_dialog.h"
 #include "controls/control_settings_file.h"
+#include "controls/input_rules.h"
+#include "program/interface_language.h"
+#include "program/program_instance.h"
 #include "program/cp932_text.h"
 #include "resources/resource_ids.h"
 #include "tests/controls/control_dialog_support.h"
@@ -746,6 +749,93 @@ TEST_F(ControlDialogTest, DetectionTargetFollowsTheRealFocus) {
   EXPECT_EQ(IDC_CONTROL_LIGHT, DetectionTarget);
   SetFocus(GetDlgItem(dialog, IDOK));
   EXPECT_EQ(0, DetectionTarget);
+}
+
+// ---- Today's controllers ---------------------------------------------------
+
+std::wstring Note(HWND dialog) {
+  wchar_t text[256] = {};
+  GetDlgItemTextW(dialog, IDC_CONTROL_NOTE, text, 256);
+  return text;
+}
+
+std::wstring NoteText(UINT id) {
+  wchar_t text[256] = {};
+  LoadInterfaceString(ProgramInstance, id, text, 256);
+  return text;
+}
+
+// The percentage the input test and the game find for `function` as the
+// dialog holds it, with the wheel at `reading`.
+int32_t PedalPercent(HWND dialog, int function, const AnalogFunctionSetting& pair,
+                     const ControllerReading& reading) {
+  int mode = Selection(dialog, function == kAcceleFunction ? IDC_CONTROL_ACCELE_MODE
+                                                           : IDC_CONTROL_BRAKE_MODE);
+  FunctionValue v = ControllerFunctionValue(function, Selection(dialog, kFunctionIds[function]),
+                                            mode, {pair.calibMin, pair.calibMax}, reading);
+  return v.percent ? v.value : -1;
+}
+
+// A wheel with pedals of their own, one with combined pedals, an XInput pad
+// and Steam's pad, each chosen in turn: the preset's pedals and the note.
+TEST_F(ControlDialogTest, ThePedalsAndTheNoteFollowTodaysControllers) {
+  FakeJoystick& pedals = AddWheel("Pedals Wheel");
+  pedals.state.lY = pedals.state.lRz = 1000;
+  AddWheel("Combined Wheel");
+  SetAxes(AddGamepad("XInput Pad"), {DIJOFS_X, DIJOFS_Y, DIJOFS_Z});
+  AddGamepad("Steam Pad").guidProduct.Data1 = MAKELONG(0x28DE, 0x11FF);
+  HWND dialog = Open();
+  const std::wstring triggers = NoteText(IDS_INPUT_TEST_TRIGGERS_NOTE);
+  EXPECT_TRUE(Note(dialog).empty()) << "the keyboard";
+
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  EXPECT_TRUE(Note(dialog) == triggers) << "the preset's Y halves, before the first read";
+  Tick(dialog);
+  EXPECT_EQ(6, Selection(dialog, IDC_CONTROL_ACCELE));
+  EXPECT_EQ(18, Selection(dialog, IDC_CONTROL_BRAKE));
+  EXPECT_TRUE(Enabled(dialog, IDC_CONTROL_CALIBRATE_BRAKE));
+  EXPECT_TRUE(Note(dialog) == NoteText(IDS_CONTROL_NOTE_PEDALS_FROM_REST));
+  ControllerReading rest = {{0, 1000, 0, 0, 0, 1000}}, pressed = {{0, -1000, 0, 0, 0, -1000}};
+  for (int f : {kAcceleFunction, kBrakeFunction}) {
+    const AnalogFunctionSetting& pair = f == kAcceleFunction ? ControlSettings.accele : ControlSettings.brake;
+    EXPECT_EQ(0, PedalPercent(dialog, f, pair, rest)) << f;
+    EXPECT_EQ(100, PedalPercent(dialog, f, pair, pressed)) << f;
+  }
+  pedals.state.lY = -1000;  // a later read decides nothing
+  Tick(dialog);
+  EXPECT_EQ(6, Selection(dialog, IDC_CONTROL_ACCELE));
+  ChooseListRow(dialog, IDC_CONTROL_ACCELE, 4);
+  EXPECT_TRUE(Note(dialog).empty()) << "the player's own rows";
+  ClickButton(dialog, IDC_CONTROL_RESET);
+  pedals.state.lY = 1000;
+  ChooseListRow(dialog, IDC_CONTROL_LIGHT, 30);  // changed before the first read
+  Tick(dialog);
+  EXPECT_EQ(4, Selection(dialog, IDC_CONTROL_ACCELE)) << "the player's change stands";
+  std::memset(&pedals.state, 0, sizeof pedals.state);  // not reported yet
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 1);
+  Tick(dialog);
+  pedals.state.lY = pedals.state.lRz = 1000;
+  Tick(dialog);
+  EXPECT_EQ(6, Selection(dialog, IDC_CONTROL_ACCELE)) << "the first read that reports";
+
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 2);  // all centred: read as not reported yet
+  for (int i = 0; i < 31; ++i) Tick(dialog);
+  EXPECT_EQ(4, Selection(dialog, IDC_CONTROL_ACCELE));
+  EXPECT_TRUE(Note(dialog) == triggers) << "combined pedals";
+
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 3);
+  EXPECT_TRUE(Note(dialog).empty()) << "the pad preset's buttons";
+  ChooseListRow(dialog, IDC_CONTROL_ACCELE, 8);
+  ChooseListRow(dialog, IDC_CONTROL_BRAKE, 7);
+  EXPECT_TRUE(Note(dialog) == triggers) << "the triggers on Z";
+
+  ChooseListRow(dialog, IDC_CONTROL_DEVICE, 4);
+  EXPECT_TRUE(Note(dialog) == NoteText(IDS_CONTROL_NOTE_STEAM_PAD));
+  UseInterfaceLanguage(InterfaceLanguage::kEnglish, 0x0409);
+  EXPECT_NE(std::wstring::npos, NoteText(IDS_CONTROL_NOTE_STEAM_PAD).find(L"Steam Input"));
+  EXPECT_NE(std::wstring::npos, NoteText(IDS_CONTROL_NOTE_PEDALS_FROM_REST).find(L"\"Test\""));
+  SettleInterfaceLanguage();
+  EXPECT_NE(std::wstring::npos, NoteText(IDS_CONTROL_NOTE_PEDALS_FROM_REST).find(L"\"테스트\""));
 }
 
 }  // namespace

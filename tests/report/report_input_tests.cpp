@@ -105,4 +105,33 @@ TEST_F(ReportInputTest, SharedInputsAreNamedOneLineEach) {
                          "\xEF\xBC\x91)\r\n\r\n"});
 }
 
+// Today's controllers: a force-feedback wheel's actuators and effects, an
+// XInput pad by its path, Steam's pad (with "IG_" too), and a wheel that
+// refuses the path and the effects, told all the same without those lines.
+TEST_F(ReportInputTest, TodaysControllersAreToldByTheirAxesEffectsAndPaths) {
+  FakeJoystick& wheel = AddFakeJoystick("Wheel");
+  wheel.capsFlags |= DIDC_FORCEFEEDBACK;
+  SetAxes(wheel, {DIJOFS_X, DIJOFS_Y, DIJOFS_SLIDER(1)});
+  wheel.actuators = 3;
+  wheel.offersConstantForce = wheel.offersSine = true;
+  AddFakeEffect(wheel, GUID_Spring, DIEFT_CONDITION, "Spring");
+  AddFakeEffect(wheel, {0x1234}, DIEFT_HARDWARE, "Rumble Seat");
+  lstrcpyW(AddFakeJoystick("Pad").devicePath, L"\\\\?\\hid#vid_045e&pid_028e&ig_00#1");
+  FakeJoystick& steam = AddFakeJoystick("Steam");
+  steam.guidProduct.Data1 = MAKELONG(0x28DE, 0x11FF);
+  lstrcpyW(steam.devicePath, L"\\\\?\\HID#VID_28DE&PID_11FF&IG_00#2");
+  FakeJoystick& mute = AddFakeJoystick("Mute");
+  mute.capsFlags |= DIDC_FORCEFEEDBACK;
+  mute.pathResult = mute.enumEffectsResult = DIERR_UNSUPPORTED;
+  lstrcpyW(mute.devicePath, L"ig_");
+  const char* xinput = "  an XInput pad (its device path carries IG_): its two triggers share one axis (Z) and cancel out when pressed together\r\n";
+  std::string text = Report();
+  ExpectLines(text, {"\r\n  axes given the range -1000 to 1000: X, Y, Slider 2\r\n",
+                     "\r\n  force feedback axes: X, Y, Slider 2; effects: constant force, sine, spring, Rumble Seat\r\n",
+                     "instance name: \"Pad\"", xinput,
+                     "instance name: \"Steam\"", xinput,
+                     "  Steam Input's virtual pad, shown in place of the controller itself: turn Steam Input off for this program in Steam to see the controller\r\n",
+                     "instance name: \"Mute\"", "force feedback: yes\r\nGame controllers attached: 4"});
+}
+
 }  // namespace
