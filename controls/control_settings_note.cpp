@@ -26,6 +26,9 @@ bool pedalsSet;
 int32_t pedalsRow;
 int32_t pedalsAcceleRow;
 int32_t pedalsBrakeRow;
+// The string the note shows (0: empty), or kNoteUnknown before the first.
+constexpr UINT kNoteUnknown = ~0u;
+UINT shownNote = kNoteUnknown;
 
 int32_t Selection(HWND dialog, int id) {
   return static_cast<int32_t>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
@@ -95,6 +98,7 @@ UINT NoteString(ControlNote note) {
 void ResetControlNote() {
   lookPending = false;
   pedalsSet = false;
+  shownNote = kNoteUnknown;
 }
 
 void NotePresetApplied(HWND, int32_t row, int preset) {
@@ -145,11 +149,12 @@ void ShowControlNote(HWND dialog) {
           ? ControlNote::kNone
           : ChooseControlNote(true, controller->guidProduct, controller->axisMask, pedalsAsSet,
                               accele, brake);
-  wchar_t text[kNoteCapacity] = L"";
+  // Setting the same text again would only repaint the note, on every
+  // selection the player or the detection makes.
   UINT id = NoteString(chosen);
+  if (id == shownNote) return;
+  shownNote = id;
+  wchar_t text[kNoteCapacity] = L"";
   if (id != 0) LoadInterfaceString(ProgramInstance, id, text, kNoteCapacity);
-  // Setting the same text again would only repaint the note.
-  wchar_t shown[kNoteCapacity] = L"";
-  GetWindowTextW(note, shown, kNoteCapacity);
-  if (lstrcmpW(shown, text) != 0) SetWindowTextW(note, text);
+  SetWindowTextW(note, text);
 }
