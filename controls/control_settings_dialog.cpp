@@ -133,7 +133,7 @@ void ShowSharedInputs(HWND dialog) {
     labelShared[p] = shared[p];
     if (functionLabels[p] != nullptr) InvalidateRect(functionLabels[p], nullptr, TRUE);
   }
-  ShowControlNote(dialog);
+  ShowControlNote(dialog, rows);
 }
 
 void SetModeListsEnabled(HWND dialog, bool enabled) {
@@ -535,7 +535,7 @@ void OnModeChange(HWND dialog, int id) {
   for (int i = 0; i < kModeListCount; ++i) {
     if (AxisModeComboIds[i].modeListId == id) {
       EnableControl(dialog, AxisModeComboIds[i].calibrateButtonId, ListSelection(dialog, id) > 0);
-      ShowControlNote(dialog);
+      ShowSharedInputs(dialog);  // and the note, which the pedals' modes decide
       return;
     }
   }

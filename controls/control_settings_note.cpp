@@ -134,12 +134,12 @@ bool NoteControllerRead(HWND dialog) {
   return true;
 }
 
-void ShowControlNote(HWND dialog) {
-  HWND note = GetDlgItem(dialog, IDC_CONTROL_NOTE);
-  if (note == nullptr) return;
+void ShowControlNote(HWND dialog, const int32_t* rows) {
   const JoystickRecord* controller = SelectedController();
-  int32_t accele = Selection(dialog, IDC_CONTROL_ACCELE);
-  int32_t brake = Selection(dialog, IDC_CONTROL_BRAKE);
+  int32_t accele = rows[kAcceleFunction];
+  int32_t brake = rows[kBrakeFunction];
+  // Under Wine each look-up of a control asks the Wine server: the modes are
+  // read only when they decide.
   bool pedalsAsSet = pedalsSet && pedalsRow == SelectedDeviceRow && accele == pedalsAcceleRow &&
                      brake == pedalsBrakeRow &&
                      Selection(dialog, IDC_CONTROL_ACCELE_MODE) == kAnalogMode &&
@@ -153,6 +153,8 @@ void ShowControlNote(HWND dialog) {
   // selection the player or the detection makes.
   UINT id = NoteString(chosen);
   if (id == shownNote) return;
+  HWND note = GetDlgItem(dialog, IDC_CONTROL_NOTE);
+  if (note == nullptr) return;
   shownNote = id;
   wchar_t text[kNoteCapacity] = L"";
   if (id != 0) LoadInterfaceString(ProgramInstance, id, text, kNoteCapacity);

@@ -17,7 +17,8 @@ void NotePresetApplied(HWND dialog, int32_t row, int preset);
 // After each successful read of the selected controller. True when the
 // preset's pedals were set from where they rest by this read.
 bool NoteControllerRead(HWND dialog);
-// Works the note out again from the device, the rows and the modes shown now.
-void ShowControlNote(HWND dialog);
+// Works the note out again from the device, the modes and `rows`, the ten
+// functions' rows shown now (FunctionComboIds order).
+void ShowControlNote(HWND dialog, const int32_t* rows);
 
 #endif
