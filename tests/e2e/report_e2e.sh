@@ -7,8 +7,11 @@
 #  (b) a malformed graphic.cfg and input.cfg: the corrections listed, both files
 #      byte for byte as they were;
 #  (c) "config" a file, not a folder: exit code 1;
-#  (d) ddraw.dll and dinput.dll missing: a line each, exit code 0.
-# Usage: report_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe>
+#  (d) ddraw.dll and dinput.dll missing: a line each, exit code 0;
+#  (e) a dinput.dll of scripted controllers beside the exe (no controller can be
+#      attached here): a force-feedback wheel's actuators and effects, an XInput
+#      pad by its device path, Steam Input's virtual pad, each in its block.
+# Usage: report_e2e.sh <velmora-config.exe> <wine-run wrapper> <display_probe.exe> <scripted dinput.dll>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
 probe=$3
@@ -98,3 +101,16 @@ WINEDLLOVERRIDES="mscoree,mshtml=;ddraw,dinput=d" run_report 0
 has "DirectDrawEnumerateExA failed: 0x8007007E (ddraw.dll could not be loaded)"
 has "DirectInput: could not be created: 0x8007007E (dinput.dll could not be loaded); the control settings would not open"
 echo "PASS (d): missing DirectX libraries are lines of the report"
+
+# (e) Today's controllers, through the utility's own loading of dinput.dll.
+cp "$4" "$game/dinput.dll"
+WINEDLLOVERRIDES="mscoree,mshtml=;dinput=n" run_report 0
+rm -f "$game/dinput.dll"
+has "  axes given the range -1000 to 1000: X, Y, Rz, Slider 1"
+has "  force feedback axes: X; effects: constant force, sine, damper"
+tr -d '\r' <"$report" | grep -A9 '^  instance name: "Scripted Pad"$' |
+  grep -qxF "  an XInput pad (its device path carries IG_): its two triggers share one axis (Z) and cancel out when pressed together" ||
+  { cat "$report"; fail "(e) the XInput pad's line is missing from its block"; }
+has "  Steam Input's virtual pad, shown in place of the controller itself: turn Steam Input off for this program in Steam to see the controller"
+has "Game controllers attached: 3; listed: 3 (at most 16)"
+echo "PASS (e): the force feedback, XInput and Steam lines of scripted controllers"
