@@ -11,8 +11,12 @@
 #  (e) no file, the input test opened with "테스트" ("Test"): a real key held
 #      lights its function and the force-feedback test is not offered for the
 #      keyboard; Escape closes it, and OK then writes the keyboard preset, as
-#      without the test.
+#      without the test;
+#  (f) a dinput.dll of scripted controllers beside the exe (no controller can be
+#      attached here), the wheel chosen with the keys, OK: its Y and Rz pedals,
+#      resting at +1000, written whole, Analog, calibrated from their rest.
 # Usage: controls_e2e.sh <velmora-config.exe> <wine-run wrapper> <dialog_item_state.exe>
+#        <scripted dinput.dll>
 set -uo pipefail
 . "$(dirname "$0")/e2e_common.sh"
 mkdir "$game/config"
@@ -140,3 +144,14 @@ press_key "$launcher" Escape
 ended_cleanly "(e) the utility was still running 30 s after Escape"
 same_bytes "$work/keyboard-preset.cfg" "$input" "(e) input.cfg after the input test is not the keyboard preset"
 echo "PASS (e): the input test lit the held key's function, offered no force feedback and changed nothing"
+
+# (f) From OK, Tab passes Cancel to the device list; Down chooses the wheel, whose
+# first read sets the pedals from where they rest; Return is OK.
+rm -f "$input"
+cp "$4" "$game/dinput.dll"
+WINEDLLOVERRIDES="mscoree,mshtml=;dinput=n" run_controls Tab Tab Down "--delay 600 Shift_L" Return
+rm -f "$game/dinput.dll"
+printf 'VERSION=1\r\nDEVICE="Scripted Wheel"\r\nFORCEFEEDBACK=1\r\nLEFT=1,1,0,-1000\r\nRIGHT=2,1,0,1000\r\nACCELE=6,1,1000,-1000\r\nBRAKE=18,1,1000,-1000\r\nSHIFTUP=33\r\nSHIFTDOWN=32\r\nSIDEBRAKE=26\r\nLIGHT=29\r\nVIEWUP=27\r\nVIEWDOWN=28\r\n' \
+  >"$work/pedals.cfg"
+same_bytes "$work/pedals.cfg" "$input" "(f) input.cfg does not hold the pedals from where they rest"
+echo "PASS (f): a wheel's own pedals, read at rest, written whole and calibrated"
