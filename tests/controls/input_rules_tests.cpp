@@ -80,8 +80,9 @@ TEST(FunctionValueTest, PercentagesAndOnOffByTheRule) {
     EXPECT_EQ(p.share, TriggersShareAxis(p.accele, p.brake, p.axes)) << p.accele << "," << p.brake;
 }
 
-// Today's controllers: the pedals a reading rests on, and which note applies.
-TEST(ControllerNotesTest, PedalsFromWhereTheyRestAndTheFirstNoteThatApplies) {
+// The pedals a reading rests on: the brake's order, the controller's own axes,
+// the ends' limit.
+TEST(ControllerNotesTest, PedalsFromWhereTheyRest) {
   const uint32_t all = 0xFF, noRz = 0xDF;
   struct Rest { ControllerReading reading; uint32_t axes; int32_t accele, brake; CalibrationPair a, b; } rests[] = {
       {{{0, 1000, 0, 0, 0, 1000}}, all, 6, 18, {1000, -1000}, {1000, -1000}},  // Y, then Rz first
@@ -104,22 +105,6 @@ TEST(ControllerNotesTest, PedalsFromWhereTheyRestAndTheFirstNoteThatApplies) {
   }
   EXPECT_TRUE(ReadingAllZero({{0, 0, 0, 5}}, 0x7));  // Rx is not the controller's
   EXPECT_FALSE(ReadingAllZero({{0, 0, 1}}, 0x7));
-
-  const GUID steam = {0x11FF28DE, 0, 0, {}}, wheel = {0x11FF28DF, 0, 0, {}};
-  struct Note { bool controller; const GUID* product; bool pedals; int32_t a, b; ControlNote note; } notes[] = {
-      {true, &steam, true, 7, 8, ControlNote::kSteamPad},  {false, &steam, true, 7, 8, ControlNote::kNone},
-      {true, &wheel, true, 7, 8, ControlNote::kPedalsFromRest},
-      {true, &wheel, false, 5, 4, ControlNote::kTriggersShare},  // combined pedals on Y
-      {true, &wheel, false, 7, 8, ControlNote::kNone},  // the pad lacks Z (axes X, Y)
-      {true, &wheel, false, 6, 18, ControlNote::kNone},
-  };
-  for (const Note& n : notes)
-    EXPECT_EQ(n.note, ChooseControlNote(n.controller, *n.product, n.a == 7 ? 0x3u : 0xFFu,
-                                        n.pedals, n.a, n.b)) << n.a << "," << n.b;
-  EXPECT_TRUE(PathMarksXInputPad(L"\\\\?\\hid#vid_045e&pid_028e&ig_00#7&1"));
-  EXPECT_TRUE(PathMarksXInputPad(L"VID_045E&IG_01"));
-  EXPECT_FALSE(PathMarksXInputPad(L"hid#vid_046d&pid_c24f&mi_00"));
-  EXPECT_FALSE(PathMarksXInputPad(L"ig"));
 }
 
 }  // namespace
