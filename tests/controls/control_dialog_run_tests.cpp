@@ -37,22 +37,6 @@ const std::string kWheelPresetFile =
     "VIEWUP=27\r\n"
     "VIEWDOWN=28\r\n";
 
-// A wheel whose Y and Rz rest at +1000: each pedal whole, from its rest.
-const std::string kPedalsWheelFile =
-    "VERSION=1\r\n"
-    "DEVICE=\"Velmora Wheel\"\r\n"
-    "FORCEFEEDBACK=1\r\n"
-    "LEFT=1,1,0,-1000\r\n"
-    "RIGHT=2,1,0,1000\r\n"
-    "ACCELE=6,1,1000,-1000\r\n"
-    "BRAKE=18,1,1000,-1000\r\n"
-    "SHIFTUP=33\r\n"
-    "SHIFTDOWN=32\r\n"
-    "SIDEBRAKE=26\r\n"
-    "LIGHT=29\r\n"
-    "VIEWUP=27\r\n"
-    "VIEWDOWN=28\r\n";
-
 // A file written by hand, with values the dialog never writes itself.
 const std::string kHandWrittenFile =
     "VERSION=5\n"
@@ -128,8 +112,6 @@ TEST_F(ControlsRunTest, TheFileIsWrittenOnOkOnly) {
        &kHandWrittenFile},
       {"a wheel with Y centred, read: today's bytes", true, nullptr,
        Action::kChooseWheelReadThenOk, 1, &kWheelPresetFile, 0, 1000},
-      {"a wheel's own pedals, read resting at +1000", true, nullptr,
-       Action::kChooseWheelReadThenOk, 1, &kPedalsWheelFile, 1000, 1000},
   };
   for (const RunCase& c : cases) {
     ResetFakeDirectInput();
