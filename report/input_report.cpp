@@ -167,11 +167,13 @@ bool DevicePathMarksXInputPad(IDirectInputDevice7A* device) {
 }
 
 // What today's controllers need said: force feedback's axes and effects, an
-// XInput pad's shared triggers, Steam Input's virtual pad.
+// XInput pad's shared triggers (both asked of a device that was set up), and
+// Steam Input's virtual pad (known from its product alone, so said of a
+// controller left out too).
 void ReportTodaysController(ReportText& report, IDirectInputDevice7A* device,
                             const JoystickRecord& record, const GUID& product) {
-  if (record.forceFeedback) ReportForceFeedback(report, device);
-  if (DevicePathMarksXInputPad(device)) {
+  if (device != nullptr && record.forceFeedback) ReportForceFeedback(report, device);
+  if (device != nullptr && DevicePathMarksXInputPad(device)) {
     ReportLine(report, "  an XInput pad (its device path carries IG_): its two triggers share one axis (Z) and cancel out when pressed together");
   }
   if (IsSteamVirtualPad(product)) {
@@ -207,10 +209,9 @@ BOOL CALLBACK ReportJoystick(LPCDIDEVICEINSTANCEA instance, LPVOID context) {
   ReportLine(report, "  product name: %s",
              ShowText(DriverName(instance->tszProductName, name), CP_ACP, true, shown, sizeof shown));
   if (ready || joystick.setup.failedStep == kSetupAxes) ReportJoystickDetails(report, joystick);
-  if (ready) {
-    ReportTodaysController(report, joystick.setup.device, joystick.record, instance->guidProduct);
-    joystick.setup.device->Release();
-  }
+  ReportTodaysController(report, ready ? joystick.setup.device : nullptr, joystick.record,
+                         instance->guidProduct);
+  if (ready) joystick.setup.device->Release();
   return DIENUM_CONTINUE;
 }
 
