@@ -367,7 +367,7 @@ bool ReadKeyEventsRow(int32_t& row) {
     events[i] = {static_cast<uint8_t>(data[i].dwOfs), (data[i].dwData & 0x80) != 0,
                  static_cast<uint32_t>(data[i].dwTimeStamp)};
   }
-  row = WatchKeyEventsBesideList(keyWatch, events, count, listSpan);
+  row = WatchKeyEvents(keyWatch, events, count, listSpan);
   if (listSpan.closed) listSpan.active = false;
   return true;
 }
@@ -756,7 +756,7 @@ void ApplyPreset(HWND dialog, int32_t row) {
   }
   SetModeListsEnabled(dialog, row != 0);
   SetDefaultCalibrationPairs(ControlSettings);
-  NotePresetApplied(dialog, row, preset);
+  NotePresetApplied(row, preset);
   ShowSharedInputs(dialog);
 }
 

@@ -101,7 +101,7 @@ void ResetControlNote() {
   shownNote = kNoteUnknown;
 }
 
-void NotePresetApplied(HWND, int32_t row, int preset) {
+void NotePresetApplied(int32_t row, int preset) {
   pedalsSet = false;
   lookRow = row;
   lookReadsLeft = kPedalLookReads;
@@ -147,7 +147,7 @@ void ShowControlNote(HWND dialog, const int32_t* rows) {
   ControlNote chosen =
       controller == nullptr
           ? ControlNote::kNone
-          : ChooseControlNote(true, controller->guidProduct, controller->axisMask, pedalsAsSet,
+          : ChooseControlNote(controller->guidProduct, controller->axisMask, pedalsAsSet,
                               accele, brake);
   // Setting the same text again would only repaint the note, on every
   // selection the player or the detection makes.

@@ -13,7 +13,7 @@
 void ResetControlNote();
 // A preset was just shown for device row `row` (preset number `preset`): the
 // steering preset looks at the controller on its first successful read.
-void NotePresetApplied(HWND dialog, int32_t row, int preset);
+void NotePresetApplied(int32_t row, int preset);
 // After each successful read of the selected controller. True when the
 // preset's pedals were set from where they rest by this read.
 bool NoteControllerRead(HWND dialog);

@@ -56,9 +56,8 @@ bool PathMarksXInputPad(const wchar_t* path) {
   return false;
 }
 
-ControlNote ChooseControlNote(bool controller, const GUID& product, uint32_t axisMask,
-                              bool pedalsAsSet, int32_t acceleRow, int32_t brakeRow) {
-  if (!controller) return ControlNote::kNone;
+ControlNote ChooseControlNote(const GUID& product, uint32_t axisMask, bool pedalsAsSet,
+                              int32_t acceleRow, int32_t brakeRow) {
   if (IsSteamVirtualPad(product)) return ControlNote::kSteamPad;
   if (pedalsAsSet) return ControlNote::kPedalsFromRest;
   if (TriggersShareAxis(acceleRow, brakeRow, axisMask)) return ControlNote::kTriggersShare;

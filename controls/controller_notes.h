@@ -51,11 +51,11 @@ enum class ControlNote {
   kTriggersShare,   // the accelerator and the brake are the two halves of one axis
 };
 
-// The first note that applies to a controller (never to the keyboard) with
+// The first note that applies to a controller (the keyboard has none) with
 // product `product` and axes `axisMask`, whose accelerator and brake are on
 // `acceleRow` and `brakeRow`; `pedalsAsSet` when the preset set them from
 // where they rest and they are still as it set them.
-ControlNote ChooseControlNote(bool controller, const GUID& product, uint32_t axisMask,
-                              bool pedalsAsSet, int32_t acceleRow, int32_t brakeRow);
+ControlNote ChooseControlNote(const GUID& product, uint32_t axisMask, bool pedalsAsSet,
+                              int32_t acceleRow, int32_t brakeRow);
 
 #endif

@@ -141,12 +141,6 @@ void StartKeyWatch(KeyWatch& watch, const uint8_t* keys) {
   watch.altGrControl = false;
 }
 
-int32_t WatchKeyEvents(KeyWatch& watch, const KeyEvent* events, int count) {
-  int32_t bound = 0;
-  for (int i = 0; i < count; ++i) TakeEvent(watch, events[i], bound);
-  return bound;
-}
-
 namespace {
 
 // Whether `time` is `moment` or later, across the wrap of the millisecond clock.
@@ -156,8 +150,8 @@ bool NotBefore(uint32_t time, uint32_t moment) {
 
 }  // namespace
 
-int32_t WatchKeyEventsBesideList(KeyWatch& watch, const KeyEvent* events, int count,
-                                 const ListOpenSpan& span) {
+int32_t WatchKeyEvents(KeyWatch& watch, const KeyEvent* events, int count,
+                       const ListOpenSpan& span) {
   int32_t bound = 0;
   bool restarted = false;
   for (int i = 0; i < count; ++i) {

@@ -47,14 +47,6 @@ bool VirtualKeyKeepsItsMeaning(int virtualKey);
 // nothing until released and pressed again (a modifier held now binds nothing
 // on its release either).
 void StartKeyWatch(KeyWatch& watch, const uint8_t* keys);
-// The row the `count` events bind, taken in order, or 0; of several the last
-// binds. A key with a row binds as it goes down, unless Alt or a Windows key
-// is down (their combinations are the system's) or it keeps its meaning. A
-// modifier binds as it comes up, unless another key went down while it was
-// down or it went down while another modifier was. A left Ctrl press directly
-// followed by a right Alt press of the same time is AltGr's (layouts with
-// AltGr send both): that Ctrl counts for nothing, and AltGr alone binds RMENU.
-int32_t WatchKeyEvents(KeyWatch& watch, const KeyEvent* events, int count);
 // The moments a function list was open, by the clock of the keyboard's time
 // stamps: from `opened`, to `closedAt` once `closed`.
 struct ListOpenSpan {
@@ -63,13 +55,20 @@ struct ListOpenSpan {
   bool closed;
   uint32_t closedAt;
 };
-// WatchKeyEvents beside a list that opened: an event stamped from its opening
-// to its closing (or on, while it is open) is the list's, never a binding; the
-// watch only keeps what it holds down. After a closing a new watch starts, as
+// The row the `count` events bind, taken in order, or 0; of several the last
+// binds. A key with a row binds as it goes down, unless Alt or a Windows key
+// is down (their combinations are the system's) or it keeps its meaning. A
+// modifier binds as it comes up, unless another key went down while it was
+// down or it went down while another modifier was. A left Ctrl press directly
+// followed by a right Alt press of the same time is AltGr's (layouts with
+// AltGr send both): that Ctrl counts for nothing, and AltGr alone binds RMENU.
+// Beside an `active` list span, an event stamped from its opening to its
+// closing (or on, while it is open) is the list's, never a binding: the watch
+// only keeps what it holds down. After a closing a new watch starts, as
 // StartKeyWatch with what is down then, before the first event stamped later
 // (or at the end, when none is).
-int32_t WatchKeyEventsBesideList(KeyWatch& watch, const KeyEvent* events, int count,
-                                 const ListOpenSpan& span);
+int32_t WatchKeyEvents(KeyWatch& watch, const KeyEvent* events, int count,
+                       const ListOpenSpan& span);
 // For a keyboard that keeps no events: whether `keys` differs from what the
 // watch saw last, and the row the change to `keys` binds, taken as the
 // presses (Alt and Windows first, then the other modifiers, then the rest)

@@ -86,7 +86,7 @@ void ReportJoystickDetails(ReportText& report, const JoystickSetup& joystick) {
   ReportLine(report, "  force feedback: %s", record.forceFeedback ? "yes" : "no");
 }
 
-// A name field of a driver's DIDEVICEINSTANCEA, terminated in `out`: a driver
+// A name field of a driver's DIDEVICEINSTANCEA or DIEFFECTINFOA, terminated in `out`: a driver
 // may fill all of the field and leave out the terminating NUL.
 const char* DriverName(const char (&field)[MAX_PATH], char (&out)[MAX_PATH + 1]) {
   const void* end = std::memchr(field, '\0', sizeof field);
@@ -133,11 +133,9 @@ BOOL CALLBACK AddEffect(LPCDIEFFECTINFOA effect, LPVOID context) {
       return DIENUM_CONTINUE;
     }
   }
-  // Any other is the driver's own, by its own name (which may fill the field).
+  // Any other is the driver's own, by its own name.
   char name[MAX_PATH + 1];
-  std::memcpy(name, effect->tszName, MAX_PATH);
-  name[MAX_PATH] = '\0';
-  AppendItem(static_cast<char*>(context), name);
+  AppendItem(static_cast<char*>(context), DriverName(effect->tszName, name));
   return DIENUM_CONTINUE;
 }
 
