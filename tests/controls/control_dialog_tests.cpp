@@ -783,12 +783,7 @@ TEST_F(ControlDialogTest, ThePedalsAndTheNoteFollowTodaysControllers) {
   EXPECT_EQ(18, Selection(dialog, IDC_CONTROL_BRAKE));
   EXPECT_TRUE(Enabled(dialog, IDC_CONTROL_CALIBRATE_BRAKE));
   EXPECT_TRUE(Note(dialog) == NoteText(IDS_CONTROL_NOTE_PEDALS_FROM_REST));
-  // Analog, from the rest to the other end: untouched 0 %, fully pressed 100 %.
-  EXPECT_EQ(1, Selection(dialog, IDC_CONTROL_ACCELE_MODE) * Selection(dialog, IDC_CONTROL_BRAKE_MODE));
-  for (const AnalogFunctionSetting* pair : {&ControlSettings.accele, &ControlSettings.brake}) {
-    EXPECT_EQ(1000, pair->calibMin);
-    EXPECT_EQ(-1000, pair->calibMax);
-  }
+  // Their modes and pairs as OK writes them: the controls' end-to-end test.
   pedals.state.lY = -1000;  // a later read decides nothing
   Tick(dialog);
   EXPECT_EQ(6, Selection(dialog, IDC_CONTROL_ACCELE));
